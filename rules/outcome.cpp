@@ -1,0 +1,119 @@
+#include "rules/outcome.h"
+
+#include "rules/random.h"
+
+char resultSymbols[MaxReels + 1] = {};
+uint32_t pendingMultiplier = 0;
+int16_t targetScroll[MaxReels] = {};
+int16_t windowStart[MaxReels] = {};
+int16_t windowEnd[MaxReels] = {};
+int16_t slowdownDistance = 0;
+
+namespace {
+
+// The strip row at the top of a reel window of height h resting on stop s.
+int16_t stopRow(int s, int h) { return static_cast<int16_t>(s * h / 4); }
+
+// Where a reel comes to rest on a symbol or blank: the count-th occurrence of wanted, counting
+// from stop 0 around and around the strip.
+int findStop(const char* strip, int stripLength, char wanted, uint32_t count) {
+    // Every character a pattern names occurs on every strip; the bound only keeps a broken table
+    // from hanging the game.
+    const int limit = stripLength * (ReelStripLength + 1);
+    for (int step = 0, p = 0; step < limit; ++step, p = (p + 1 == stripLength) ? 0 : p + 1) {
+        if (strip[p] == wanted && --count == 0) return p;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int16_t computeSlowdownDistance() {
+    int sum = 0;
+    for (int i = 1; i < SpeedStageCount && speedTable[i] != 0; ++i) sum += speedTable[i];
+    return static_cast<int16_t>(sum);
+}
+
+bool matchesEarlierEntry(uint32_t k) {
+    const MachineDef& d = currentMachineDef();
+    for (uint32_t e = 0; e < payEntryCount; ++e) {
+        if (e == k) continue;
+        const char* pattern = d.payTable[e].pattern;
+        bool match = true;
+        for (int i = 0; i < d.reelCount && match; ++i) {
+            match = pattern[i] == '?' || pattern[i] == resultSymbols[i];
+        }
+        if (match && e < k) return true;
+    }
+    return false;
+}
+
+void chooseOutcome() {
+    const MachineDef& d = currentMachineDef();
+    const int reels = d.reelCount < 0 ? 0 : (d.reelCount > MaxReels ? MaxReels : d.reelCount);
+    const uint32_t length = d.stripLength > 0 ? static_cast<uint32_t>(d.stripLength) : 0;
+
+    const uint32_t draw = RandomSource::below(10000);
+    uint32_t k = payEntryCount;
+    if (d.winThreshold >= 0 && draw <= static_cast<uint32_t>(d.winThreshold)) {
+        const uint32_t w = RandomSource::below(10000);
+        k = 0;
+        while (k < payEntryCount && d.payTable[k].cumulativeWeight < w) ++k;
+    }
+
+    if (k < payEntryCount) {
+        // A win: show entry k, and nothing that an earlier entry would pay instead.
+        const char* pattern = d.payTable[k].pattern;
+        pendingMultiplier = readMultiplier(pattern);
+        do {
+            for (int i = 0; i < reels; ++i) resultSymbols[i] = pattern[i];
+            for (int i = 0; i < reels; ++i) {
+                const char* strip = reelStrips[i];
+                int s;
+                if (resultSymbols[i] == '?') {
+                    s = static_cast<int>(RandomSource::below(length));
+                    resultSymbols[i] = strip[s];
+                } else {
+                    s = findStop(strip, static_cast<int>(length), resultSymbols[i],
+                                 RandomSource::below(length) + 1);
+                }
+                targetScroll[i] = stopRow(s, d.reelRects[i].h);
+            }
+        } while (matchesEarlierEntry(k));
+    } else {
+        // A loss: any stops that no entry pays.
+        pendingMultiplier = 0;
+        do {
+            for (int i = 0; i < reels; ++i) {
+                const int s = static_cast<int>(RandomSource::below(length));
+                resultSymbols[i] = reelStrips[i][s];
+                targetScroll[i] = stopRow(s, d.reelRects[i].h);
+            }
+        } while (matchesEarlierEntry(payEntryCount + 10));
+    }
+
+    for (int i = 0; i < reels; ++i) {
+        const int16_t cycle = static_cast<int16_t>(d.reelRects[i].h * d.stripLength / 4);
+        windowStart[i] = static_cast<int16_t>(targetScroll[i] + slowdownDistance);
+        windowEnd[i] = static_cast<int16_t>(windowStart[i] + speedTable[0]);
+        if (windowStart[i] > cycle) windowStart[i] = static_cast<int16_t>(windowStart[i] - cycle);
+        if (windowEnd[i] > cycle) windowEnd[i] = static_cast<int16_t>(windowEnd[i] - cycle);
+    }
+    resultSymbols[reels] = '\0';
+}
+
+void useMachineRules(uint8_t n) {
+    currentMachine = n < MachineCount ? n : 0;
+    payEntryCount = countPayEntries(currentMachineDef().payTable);
+    slowdownDistance = computeSlowdownDistance();
+}
+
+void resetOutcomeState() {
+    for (char& c : resultSymbols) c = '\0';
+    pendingMultiplier = 0;
+    for (int i = 0; i < MaxReels; ++i) targetScroll[i] = windowStart[i] = windowEnd[i] = 0;
+    slowdownDistance = 0;
+    currentMachine = 0;
+    payEntryCount = 0;
+    RandomSource::state = 1;
+}

@@ -1,0 +1,31 @@
+// The spin decision: every spin is decided in full the moment it starts.
+#pragma once
+
+#include <cstdint>
+
+#include "rules/machines.h"
+
+// The outcome of the last spin, kept until the next one.
+extern char resultSymbols[MaxReels + 1];  // strip character at each reel's stop, then a terminator
+extern uint32_t pendingMultiplier;        // multiplier of the chosen entry; 0 for a losing spin
+extern int16_t targetScroll[MaxReels];    // strip row at the top of the window when the reel rests
+extern int16_t windowStart[MaxReels];     // the stop window, inclusive at both ends, in strip rows;
+extern int16_t windowEnd[MaxReels];       // start > end when it wraps past the end of the strip
+
+// Rows a reel covers while slowing from full speed to rest: the speed stages after the first,
+// up to the first 0. Machine setup works it out from the speed table.
+extern int16_t slowdownDistance;
+int16_t computeSlowdownDistance();
+
+// Decides the next spin on the machine in play and writes the outcome above.
+void chooseOutcome();
+
+// True when resultSymbols match a pay entry with an index lower than k.
+bool matchesEarlierEntry(uint32_t k);
+
+// Puts the rules for machine n in play without any graphics: the machine, its pay entry count and the
+// slowdown distance. Machine setup does the same as part of its work.
+void useMachineRules(uint8_t n);
+
+// Back to the state at program start (outcome cleared, machine 0 not yet set up).
+void resetOutcomeState();
