@@ -12,7 +12,9 @@ int16_t slowdownDistance = 0;
 namespace {
 
 // The strip row at the top of a reel window of height h resting on stop s.
-int16_t stopRow(int s, int h) { return static_cast<int16_t>(s * h / 4); }
+int16_t stopRow(int s, int h) {
+    return static_cast<int16_t>(s * h / 4);
+}
 
 // Where a reel comes to rest on a symbol or blank: the count-th occurrence of wanted, counting
 // from stop 0 around and around the strip.
@@ -30,7 +32,8 @@ int findStop(const char* strip, int stripLength, char wanted, uint32_t count) {
 
 int16_t computeSlowdownDistance() {
     int sum = 0;
-    for (int i = 1; i < SpeedStageCount && speedTable[i] != 0; ++i) sum += speedTable[i];
+    for (int i = 1; i < SpeedStageCount && speedTable[i] != 0; ++i)
+        sum += speedTable[i];
     return static_cast<int16_t>(sum);
 }
 
@@ -58,7 +61,8 @@ void chooseOutcome() {
     if (d.winThreshold >= 0 && draw <= static_cast<uint32_t>(d.winThreshold)) {
         const uint32_t w = RandomSource::below(10000);
         k = 0;
-        while (k < payEntryCount && d.payTable[k].cumulativeWeight < w) ++k;
+        while (k < payEntryCount && d.payTable[k].cumulativeWeight < w)
+            ++k;
     }
 
     if (k < payEntryCount) {
@@ -66,7 +70,8 @@ void chooseOutcome() {
         const char* pattern = d.payTable[k].pattern;
         pendingMultiplier = readMultiplier(pattern);
         do {
-            for (int i = 0; i < reels; ++i) resultSymbols[i] = pattern[i];
+            for (int i = 0; i < reels; ++i)
+                resultSymbols[i] = pattern[i];
             for (int i = 0; i < reels; ++i) {
                 const char* strip = reelStrips[i];
                 int s;
@@ -109,9 +114,11 @@ void useMachineRules(uint8_t n) {
 }
 
 void resetOutcomeState() {
-    for (char& c : resultSymbols) c = '\0';
+    for (char& c : resultSymbols)
+        c = '\0';
     pendingMultiplier = 0;
-    for (int i = 0; i < MaxReels; ++i) targetScroll[i] = windowStart[i] = windowEnd[i] = 0;
+    for (int i = 0; i < MaxReels; ++i)
+        targetScroll[i] = windowStart[i] = windowEnd[i] = 0;
     slowdownDistance = 0;
     currentMachine = 0;
     payEntryCount = 0;
