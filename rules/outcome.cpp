@@ -37,18 +37,33 @@ int16_t computeSlowdownDistance() {
     return static_cast<int16_t>(sum);
 }
 
-bool matchesEarlierEntry(uint32_t k) {
+namespace {
+
+// True when the spin's symbols show pay entry e: "?" matches any stop, anything else only itself.
+bool resultMatches(uint32_t e) {
     const MachineDef& d = currentMachineDef();
-    for (uint32_t e = 0; e < payEntryCount; ++e) {
-        if (e == k) continue;
-        const char* pattern = d.payTable[e].pattern;
-        bool match = true;
-        for (int i = 0; i < d.reelCount && match; ++i) {
-            match = pattern[i] == '?' || pattern[i] == resultSymbols[i];
-        }
-        if (match && e < k) return true;
+    const char* pattern = d.payTable[e].pattern;
+    for (int i = 0; i < d.reelCount; ++i) {
+        if (pattern[i] != '?' && pattern[i] != resultSymbols[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool matchesEarlierEntry(uint32_t k) {
+    // Only entries before k count, so entry k itself is never looked at.
+    for (uint32_t e = 0; e < payEntryCount && e < k; ++e) {
+        if (resultMatches(e)) return true;
     }
     return false;
+}
+
+int firstMatchingEntry() {
+    for (uint32_t e = 0; e < payEntryCount; ++e) {
+        if (resultMatches(e)) return static_cast<int>(e);
+    }
+    return -1;
 }
 
 void chooseOutcome() {

@@ -23,6 +23,10 @@ void chooseOutcome();
 // True when resultSymbols match a pay entry with an index lower than k.
 bool matchesEarlierEntry(uint32_t k);
 
+// Index of the first pay entry that resultSymbols match, or -1 when they match none (a losing spin).
+// For a winning spin this is always the entry that chooseOutcome chose.
+int firstMatchingEntry();
+
 // Puts the rules for machine n in play without any graphics: the machine, its pay entry count and the
 // slowdown distance. Machine setup does the same as part of its work.
 void useMachineRules(uint8_t n);

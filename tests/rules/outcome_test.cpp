@@ -31,19 +31,6 @@ uint32_t stateForDraw(uint32_t first) {
         return previous(x1);
 }
 
-int firstMatchingEntry() {
-    const MachineDef& d = currentMachineDef();
-    for (uint32_t e = 0; e < payEntryCount; ++e) {
-        bool match = true;
-        for (int i = 0; i < d.reelCount && match; ++i) {
-            const char c = d.payTable[e].pattern[i];
-            match = c == '?' || c == resultSymbols[i];
-        }
-        if (match) return static_cast<int>(e);
-    }
-    return -1;
-}
-
 // The entry that a win draw w picks by the weights alone.
 int entryForWeight(uint32_t w) {
     const MachineDef& d = currentMachineDef();
