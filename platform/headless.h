@@ -1,0 +1,46 @@
+// The headless backend: a clock that moves only with the passes, input injected by the caller,
+// sounds written to a log instead of played. Selected by platformReset (platform/host.h).
+//
+// The clock stands at the start tick until the first pass; every pass (PeekMessageW or a pass of
+// a modal loop) advances it by the step before the pass looks at its queue. Nothing ever waits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/host.h"
+
+const PlatformBackend* headlessBackend();
+
+// Clock. Defaults after platformReset: start tick 0, step 16 ms, clock face 9:41.
+void headlessSetStartTick(DWORD tick);  // sets the clock to this value now
+void headlessSetPassStep(DWORD milliseconds);
+void headlessSetClockMinutes(int minutesAfterMidnight);
+
+// Input, in display coordinates. Each gives 0 when the input queue is full.
+int headlessPenDown(int x, int y);
+int headlessPenMove(int x, int y);
+int headlessPenUp(int x, int y);
+int headlessTap(int x, int y);  // down then up at the same point
+int headlessCommand(WORD id);   // WM_COMMAND id for the active window (the dialog when one is open)
+int headlessQuit();
+
+// The sound log: every PlaySoundW that changed what plays, in order.
+enum class SoundEventKind : uint8_t {
+    Play,  // a wave started, once
+    Loop,  // a wave started, looping
+    Stop,  // the playing wave was stopped (a call without a sound, or a failed play)
+};
+struct SoundEvent {
+    SoundEventKind kind;
+    WORD id;     // the wave's resource number; 0 for Stop
+    DWORD tick;  // GetTickCount when it happened
+};
+size_t headlessSoundEventCount();
+SoundEvent headlessSoundEvent(size_t index);  // index out of range gives a Stop at tick 0
+void headlessClearSoundLog();
+// "play 105", "loop 104" or "stop", written into text (always NUL-terminated); gives the length.
+int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize);
+// Whether a wave plays now, which, and whether it loops. A wave played once ends after its
+// duration on the clock.
+bool headlessSoundPlaying(WORD* id, bool* looping);

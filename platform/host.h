@@ -1,0 +1,154 @@
+// How a program runs on a host: the instance handle made from a resource catalogue, the backend
+// that supplies time, input, the display and sound, a hook run at the start of every message-loop
+// pass, and read-back of what the platform shows.
+//
+// Starting a program:
+//   headless (the default backend; tests and scripts):
+//       platformReset();                       // clean state, headless backend
+//       HINSTANCE instance = instanceFromCatalogue(&catalogue);
+//       ... create windows, or call the program's entry with the instance ...
+//   desktop: see platform/sdl.h (platformStartSdl, then the program's entry, then platformStopSdl).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/catalogue.h"
+#include "platform/windows.h"
+
+// The display the platform composes: navigation bar, the windows, the menu bar, then an open
+// popup menu or dialog.
+constexpr int DisplayWidth = 240;
+constexpr int DisplayHeight = 320;
+constexpr int NavBarHeight = 26;   // display rows 0 to 25
+constexpr int MenuBarHeight = 26;  // display rows 294 to 319
+constexpr int MenuBarTop = DisplayHeight - MenuBarHeight;
+
+// ---- Instances --------------------------------------------------------------------------------
+
+// The instance whose resources are the catalogue's. The same catalogue gives the same handle
+// until the next platformReset. Gives no handle for a null catalogue or when too many catalogues
+// are in use.
+HINSTANCE instanceFromCatalogue(const ResourceCatalogue* catalogue);
+
+// ---- Raw host input ---------------------------------------------------------------------------
+
+enum class HostEventKind : uint8_t {
+    PenDown,  // x, y: display coordinates
+    PenMove,
+    PenUp,
+    KeyDown,  // key: virtual key code
+    KeyUp,
+    Command,  // command: a WM_COMMAND id for the active window (a dialog when one is open)
+    Quit,     // the host wants the program to end: modal loops end, the main window gets WM_CLOSE
+    Restore,  // the host window came back: every visible window gets WM_PAINT
+};
+
+struct HostEvent {
+    HostEventKind kind;
+    int16_t x;
+    int16_t y;
+    uint16_t key;
+    uint16_t command;
+};
+
+// Queue one raw input event; message loops take it on a following pass. Gives 0 when the input
+// queue is full.
+int platformPushInput(const HostEvent& event);
+
+// ---- Backend ----------------------------------------------------------------------------------
+
+// A wave resource's format, checked and found by PlaySoundW.
+struct WaveSound {
+    uint16_t id;             // resource number
+    uint16_t channels;       // 1 or 2
+    uint32_t sampleRate;     // samples per second
+    uint16_t bitsPerSample;  // 8 or 16
+    const uint8_t* samples;  // PCM data
+    uint32_t sampleBytes;
+};
+
+// What a host provides. Every member may be null, except tickCount.
+struct PlatformBackend {
+    const char* name;
+    // Milliseconds, an unsigned 32-bit count.
+    DWORD (*tickCount)();
+    // A message-loop pass begins (PeekMessageW, or a pass of a modal loop): show the display when
+    // `changed` (240 x 320 pixels, 0x00RRGGBB, rows top to bottom), hold the passes to the host's
+    // rate, and hand the host's input to platformPushInput. Never waits for input.
+    void (*beginPass)(const uint32_t* display, bool changed);
+    // Sound: one at a time; a new one ends the one playing.
+    void (*playWave)(const WaveSound& wave, bool loop);
+    void (*stopWave)();
+    // Time of day for the navigation bar's clock, in minutes after midnight.
+    int (*clockMinutes)();
+    // A single running copy per user: whether another process runs a window of this class and
+    // title, and bringing that process's window to the front.
+    bool (*findOtherCopy)(const WCHAR* className, const WCHAR* title);
+    bool (*bringOtherCopyToFront)();
+    // A top-level window of this class and title was created (claims the single-copy lock).
+    void (*windowCreated)(const WCHAR* className, const WCHAR* title);
+    // platformReset is resetting the host's own state.
+    void (*reset)();
+};
+
+// Selects the backend every call uses from now on (null: the headless backend).
+void platformUseBackend(const PlatformBackend* backend);
+const PlatformBackend* platformBackend();
+
+// ---- Reset ------------------------------------------------------------------------------------
+
+// Puts the whole platform back to a clean state: windows, classes, menus, the message and input
+// queues, drawing objects, instances, modal loops, the display, the hook and the headless
+// backend's clock and sound log. Selects the headless backend. No window procedure is called.
+// Must not be called from inside a window procedure or a pass hook.
+void platformReset();
+
+// ---- Passes -----------------------------------------------------------------------------------
+
+enum class PassKind : uint8_t {
+    Main,    // PeekMessageW
+    Menu,    // the popup menu's modal loop
+    Dialog,  // a modal dialog's loop
+};
+
+struct PassInfo {
+    PassKind kind;
+    DWORD tick;       // GetTickCount at this pass, after the clock has advanced
+    uint32_t number;  // passes since platformReset, counting from 1
+};
+
+// Called at the start of every message-loop pass (PeekMessageW and the modal loops alike), after
+// the clock has advanced and host input has been gathered, before the pass looks at its queue.
+// It may push input, read the display or write it as PNG. Null removes the hook.
+using PassHook = void (*)(const PassInfo& pass, void* user);
+void platformSetPassHook(PassHook hook, void* user);
+
+// ---- Reading back what the platform shows -----------------------------------------------------
+
+// The composed display: DisplayWidth x DisplayHeight pixels, 0x00RRGGBB, rows top to bottom. Valid
+// until the next platform call that draws or changes windows.
+const uint32_t* platformDisplay();
+
+// Writes pixels (0x00RRGGBB, rows top to bottom) as an 8-bit RGB PNG file. Gives 1/0.
+int platformWritePng(const char* path, const uint32_t* pixels, int width, int height);
+int platformWriteDisplayPng(const char* path);
+
+// The pixels of a bitmap (0x00RRGGBB, width x height, rows top to bottom), or of a window's
+// client area. Give 1/0; the pointer stays valid until the object is deleted or resized.
+int platformBitmapPixels(HBITMAP bitmap, const uint32_t** pixels, int* width, int* height);
+int platformWindowPixels(HWND window, const uint32_t** pixels, int* width, int* height);
+
+// Whether the popup menu is open, and how many modal dialogs are open.
+bool platformMenuOpen();
+int platformDialogDepth();
+
+// Where things of the shell stand on the display, for tests and scripts that tap them. Each
+// gives 1 and fills rect (display coordinates, right and bottom outside), or 0.
+int platformMenuBarButtonRect(int index, RECT* rect);  // a button of the active menu bar
+int platformMenuItemRect(UINT commandId, RECT* rect);  // an item of the open popup menu
+int platformDoneButtonRect(RECT* rect);                // the "ok" button of the open dialog
+
+// The window the shell treats as the program's main window: the topmost visible top-level
+// window (the one whose title the navigation bar shows), or none.
+HWND platformActiveWindow();
