@@ -71,6 +71,8 @@ struct WaveSound {
 // What a host provides. Every member may be null, except tickCount.
 struct PlatformBackend {
     const char* name;
+    // Whether beginPass wants the composed display (the headless backend does not).
+    bool showsDisplay;
     // Milliseconds, an unsigned 32-bit count.
     DWORD (*tickCount)();
     // A message-loop pass begins (PeekMessageW, or a pass of a modal loop): show the display when

@@ -1,0 +1,182 @@
+// The headless backend: a clock moved by the passes, injected input, a log of sounds.
+#include <cstdio>
+
+#include "platform/headless.h"
+#include "platform/internal.h"
+
+namespace {
+
+constexpr size_t MaxSoundEvents = 16384;
+constexpr int DefaultClock = 9 * 60 + 41;
+
+struct Headless {
+    DWORD tick = 0;
+    DWORD startTick = 0;
+    DWORD step = 16;
+    int clockBase = DefaultClock;
+    SoundEvent log[MaxSoundEvents] = {};
+    size_t logCount = 0;
+    bool playing = false;
+    bool looping = false;
+    WORD playingId = 0;
+    DWORD playStart = 0;
+    uint64_t durationMs = 0;
+};
+
+Headless& headless() {
+    static Headless* instance = new Headless();  // lives for the whole process
+    return *instance;
+}
+
+void record(SoundEventKind kind, WORD id) {
+    Headless& h = headless();
+    if (h.logCount < MaxSoundEvents) h.log[h.logCount++] = SoundEvent{kind, id, h.tick};
+}
+
+DWORD tickCount() {
+    return headless().tick;
+}
+
+void beginPass(const uint32_t*, bool) {
+    Headless& h = headless();
+    h.tick += h.step;
+}
+
+void playWave(const WaveSound& wave, bool loop) {
+    Headless& h = headless();
+    record(loop ? SoundEventKind::Loop : SoundEventKind::Play, wave.id);
+    h.playing = true;
+    h.looping = loop;
+    h.playingId = wave.id;
+    h.playStart = h.tick;
+    uint64_t bytesPerSecond =
+        static_cast<uint64_t>(wave.sampleRate) * wave.channels * (wave.bitsPerSample / 8);
+    h.durationMs = bytesPerSecond ? (static_cast<uint64_t>(wave.sampleBytes) * 1000 + bytesPerSecond - 1) /
+                                        bytesPerSecond
+                                  : 0;
+}
+
+void stopWave() {
+    Headless& h = headless();
+    record(SoundEventKind::Stop, 0);
+    h.playing = false;
+    h.looping = false;
+    h.playingId = 0;
+}
+
+int clockMinutes() {
+    Headless& h = headless();
+    return static_cast<int>((static_cast<uint64_t>(h.clockBase) + (h.tick - h.startTick) / 60000u) %
+                            (24 * 60));
+}
+
+void reset() {
+    Headless& h = headless();
+    h.tick = 0;
+    h.startTick = 0;
+    h.step = 16;
+    h.clockBase = DefaultClock;
+    h.logCount = 0;
+    h.playing = false;
+    h.looping = false;
+    h.playingId = 0;
+    h.playStart = 0;
+    h.durationMs = 0;
+}
+
+const PlatformBackend Backend = {
+    "headless",   false,   tickCount, beginPass, playWave, stopWave,
+    clockMinutes, nullptr, nullptr,   nullptr,   reset,
+};
+
+int16_t clampCoordinate(int v) {
+    return static_cast<int16_t>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
+}
+
+int push(HostEventKind kind, int x, int y) {
+    return platformPushInput(HostEvent{kind, clampCoordinate(x), clampCoordinate(y), 0, 0});
+}
+
+}  // namespace
+
+const PlatformBackend* headlessBackend() {
+    return &Backend;
+}
+
+void headlessSetStartTick(DWORD tick) {
+    Headless& h = headless();
+    h.tick = tick;
+    h.startTick = tick;
+}
+
+void headlessSetPassStep(DWORD milliseconds) {
+    headless().step = milliseconds;
+}
+
+void headlessSetClockMinutes(int minutesAfterMidnight) {
+    Headless& h = headless();
+    int m = minutesAfterMidnight % (24 * 60);
+    h.clockBase = m < 0 ? m + 24 * 60 : m;
+    h.startTick = h.tick;
+}
+
+int headlessPenDown(int x, int y) {
+    return push(HostEventKind::PenDown, x, y);
+}
+int headlessPenMove(int x, int y) {
+    return push(HostEventKind::PenMove, x, y);
+}
+int headlessPenUp(int x, int y) {
+    return push(HostEventKind::PenUp, x, y);
+}
+int headlessTap(int x, int y) {
+    return headlessPenDown(x, y) && headlessPenUp(x, y) ? 1 : 0;
+}
+int headlessCommand(WORD id) {
+    return platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 0, id});
+}
+int headlessQuit() {
+    return platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0, 0});
+}
+
+size_t headlessSoundEventCount() {
+    return headless().logCount;
+}
+
+SoundEvent headlessSoundEvent(size_t index) {
+    const Headless& h = headless();
+    return index < h.logCount ? h.log[index] : SoundEvent{SoundEventKind::Stop, 0, 0};
+}
+
+void headlessClearSoundLog() {
+    headless().logCount = 0;
+}
+
+int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize) {
+    if (!text || textSize == 0) return 0;
+    int n = 0;
+    switch (event.kind) {
+        case SoundEventKind::Play:
+            n = std::snprintf(text, textSize, "play %u", static_cast<unsigned>(event.id));
+            break;
+        case SoundEventKind::Loop:
+            n = std::snprintf(text, textSize, "loop %u", static_cast<unsigned>(event.id));
+            break;
+        case SoundEventKind::Stop:
+            n = std::snprintf(text, textSize, "stop");
+            break;
+    }
+    if (n < 0) {
+        text[0] = 0;
+        return 0;
+    }
+    return static_cast<size_t>(n) < textSize ? n : static_cast<int>(textSize - 1);
+}
+
+bool headlessSoundPlaying(WORD* id, bool* looping) {
+    const Headless& h = headless();
+    bool playing = h.playing && (h.looping || static_cast<uint64_t>(h.tick - h.playStart) < h.durationMs);
+    if (id) *id = playing ? h.playingId : 0;
+    if (looping) *looping = playing && h.looping;
+    return playing;
+}
