@@ -458,6 +458,7 @@ void drawNavBar(const Canvas& c) {
         right = ok.left - 6;
     }
     // The clock.
+    if (s.backend->clockMinutes) s.clockMinutes = s.backend->clockMinutes();
     int minutes = s.clockMinutes < 0 ? 0 : s.clockMinutes % (24 * 60);
     int hour = minutes / 60 % 12;
     if (hour == 0) hour = 12;
