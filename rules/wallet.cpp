@@ -1,0 +1,138 @@
+#include "rules/wallet.h"
+
+#include "flow/buttons.h"
+#include "flow/game.h"
+#include "flow/reels.h"
+#include "gfx/frame.h"
+#include "gfx/widgets.h"
+#include "platform/windows.h"
+#include "rules/machines.h"
+#include "rules/outcome.h"
+#include "rules/random.h"
+#include "shell/sound.h"
+
+using namespace ButtonFlags;
+
+Wallet wallet = InitialWallet;
+
+namespace {
+
+constexpr int32_t LoanAmount = 20;
+
+int32_t heldStake() {
+    return wallet.bet * wallet.coinValue;
+}
+
+void startSound(const uint32_t* entry, int16_t options) {
+    currentSound = entry;
+    playSound(entry, options);
+}
+
+}  // namespace
+
+void BetOne() {
+    if (gameState != Idle) return;
+    const MachineDef& d = currentMachineDef();
+    if (wallet.bet < d.maxBet && wallet.credits >= wallet.coinValue) {
+        wallet.credits -= wallet.coinValue;
+        wallet.bet = static_cast<int16_t>(wallet.bet + 1);
+    } else {
+        wallet.credits += heldStake();
+        wallet.bet = 0;
+    }
+    updateWidget(BetDisplay);
+    updateWidget(CreditsDisplay);
+    startSound(CoinSound, 1);
+}
+
+void BetMax() {
+    if (gameState != Idle) return;
+    const MachineDef& d = currentMachineDef();
+    if (wallet.bet < d.maxBet) {
+        const int32_t cost = (d.maxBet - wallet.bet) * wallet.coinValue;
+        if (wallet.credits < cost) return;
+        wallet.credits -= cost;
+        wallet.bet = d.maxBet;
+        updateWidget(BetDisplay);
+        updateWidget(CreditsDisplay);
+        renderFrame(1);
+    }
+    Spin();
+}
+
+void Spin() {
+    if (gameState != Idle) return;
+    if (wallet.bet == 0 && wallet.credits >= wallet.coinValue) {
+        wallet.credits -= wallet.coinValue;
+        wallet.bet = 1;
+        updateWidget(BetDisplay);
+        updateWidget(CreditsDisplay);
+        renderFrame(1);
+    }
+    chooseOutcome();
+    gameState = Spinning;
+    const MachineDef& d = currentMachineDef();
+    for (int i = 0; i < d.reelCount && i < MaxReels; ++i)
+        reels[i].speedStage = 0;
+    stopDeadline = GetTickCount() + 1500 + RandomSource::below(1500);
+    startSound(ReelSound, 1 | SoundLoop);
+}
+
+GameState settleSpin() {
+    // The payout is cut to what the credits can hold below MoneyLimit.
+    const int64_t payout = static_cast<int64_t>(wallet.bet) * pendingMultiplier;
+    const int64_t room = static_cast<int64_t>(MoneyLimit) - wallet.credits;
+    wallet.lastWin = static_cast<int32_t>(payout < room ? payout : room);
+    wallet.credits += wallet.lastWin;
+    updateWidget(WinDisplay);
+    if (wallet.lastWin != 0) startSound(WinSound, 1);
+    refreshButtons();
+
+    if (wallet.credits >= heldStake()) {
+        wallet.credits -= heldStake();
+        updateWidget(CreditsDisplay);
+        return Idle;
+    }
+    if (wallet.credits >= wallet.coinValue) {
+        wallet.credits -= wallet.coinValue;
+        wallet.bet = 1;
+        updateWidget(BetDisplay);
+        updateWidget(CreditsDisplay);
+        return Idle;
+    }
+    wallet.bet = 0;
+    updateWidget(BetDisplay);
+    updateWidget(CashWarning);
+    setButtonState(3, Dirty | ShowUp);
+    return Broke;
+}
+
+void refreshButtons() {
+    const MachineDef& d = currentMachineDef();
+    if (wallet.credits >= d.maxBet * wallet.coinValue) {
+        setButtonState(2, Enabled | Dirty | ShowUp);
+        setButtonState(1, Enabled | Dirty | ShowUp);
+        setButtonState(3, Enabled | Dirty | ShowUp);
+        return;
+    }
+    setButtonState(2, Dirty | ShowUp);
+    const uint16_t others =
+        wallet.credits >= wallet.coinValue ? (Enabled | Dirty | ShowUp) : (Dirty | ShowUp);
+    setButtonState(1, others);
+    setButtonState(3, others);
+}
+
+void lendMoney() {
+    // A loan that would take the whole money past MoneyLimit adds nothing.
+    const int64_t whole = static_cast<int64_t>(wallet.credits) + heldStake();
+    if (whole + LoanAmount <= MoneyLimit) wallet.credits += LoanAmount;
+    if (gameState == Broke && wallet.credits > wallet.coinValue) gameState = Idle;
+    updateWidget(CreditsDisplay);
+    updateWidget(CashWarning);
+    refreshButtons();
+    renderFrame(1);
+}
+
+void resetWallet() {
+    wallet = InitialWallet;
+}
