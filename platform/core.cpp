@@ -98,6 +98,8 @@ int platformPushInput(const HostEvent& event) {
     return 1;
 }
 
+int platformInputPending() { return state().inputCount; }
+
 void platformUseBackend(const PlatformBackend* backend) {
     State& s = state();
     s.backend = backend && backend->tickCount ? backend : headlessBackend();

@@ -55,6 +55,8 @@ struct HostEvent {
 // Queue one raw input event; message loops take it on a following pass. Gives 0 when the input
 // queue is full.
 int platformPushInput(const HostEvent& event);
+// How many raw input events wait to be taken.
+int platformInputPending();
 
 // ---- Backend ----------------------------------------------------------------------------------
 

@@ -167,12 +167,14 @@ TEST_F(Windows, SendIsSynchronousAndPeekTakesOneMessageAPass) {
     EXPECT_EQ(SendMessageW(nullptr, WM_USER, 21, 0), 0);
     headlessCommand(40004);
     headlessCommand(40005);
+    EXPECT_EQ(platformInputPending(), 2);
     headlessSetPassStep(10);
     DWORD before = GetTickCount();
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_COMMAND);
     EXPECT_EQ(LOWORD(msg.wParam), 40004);
+    EXPECT_EQ(platformInputPending(), 1);
     EXPECT_EQ(msg.hwnd, window);
     EXPECT_EQ(GetTickCount(), before + 10);
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
