@@ -44,8 +44,9 @@ struct ButtonSheets {
 };
 ButtonSheets drawButtonSheets(const Studio& studio);
 
-// The nine reel symbols A to I, drawn into a cell of the given size on transparent ground.
-Canvas drawSymbol(const Studio& studio, char letter, int width, int height);
+// The nine reel symbols A to I, drawn into a cell of the given size on transparent ground, centred
+// by their ink. At scale 1 a symbol fits a 24 x 28 box.
+Canvas drawSymbol(const Studio& studio, char letter, int width, int height, double scale = 1.0);
 
 // A reel strip: width x (h * 18 / 4 + h), symbols every h / 2 rows in the order I, A, ..., H.
 struct StripStyle {

@@ -78,7 +78,9 @@ int main(int argc, char** argv) {
         faces.push_back(art::drawMachineFace(studio, m, buttons));
         art::writeBmp(out + "/" + FaceFiles[m], faces.back());
     }
-    art::writeBmp(out + "/splash.bmp", art::drawSplash(studio));
+    art::IndexedImage splash = art::drawSplash(studio);
+    art::writeBmp(out + "/splash.bmp", splash);
+    art::writePng(out + "/splash-2x.png", art::expand(splash), 2);
     art::writeIcon(studio, out + "/dorurura.ico");
 
     art::writeWav(out + "/reel.wav", 8000, art::reelSound(), true);

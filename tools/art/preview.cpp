@@ -83,6 +83,16 @@ void writePreviews(const Studio& studio, const std::vector<IndexedImage>& faces,
         RgbImage face = expand(faces[static_cast<size_t>(m)]);
         writePng(studio.outDir + "/face-" + std::to_string(m) + "-2x.png", face, 2);
     }
+    // The nine symbols of machines 0 and 3, as the pay table cuts them from the strips.
+    RgbImage symbols(9 * 27, 2 * 36);
+    for (int row = 0; row < 2; ++row) {
+        int m = row == 0 ? 0 : 3;
+        const Rect16& reel = machineDefs[m].reelRects[0];
+        for (int s = 0; s < 9; ++s)
+            blitIndexed(symbols, strips[static_cast<size_t>(m)], 0, (2 * s + 2) * reel.h / 4, reel.w,
+                        reel.h / 2, s * 27, row * 36);
+    }
+    writePng(studio.outDir + "/symbols-4x.png", symbols, 4);
 }
 
 }  // namespace art

@@ -146,8 +146,8 @@ void grapes(cairo_t* cr) {
     const double order[] = {0, 2, 1, 3, 4, 5, 7, 6, 8};
     for (double k : order) {
         const auto& g = grapes[static_cast<size_t>(k)];
-        circle(cr, g[0], g[1], 3.75);
-        shadedFill(cr, g[0], g[1], 3.75, hex(0xE4A8FF), hex(0x8A2AD4), hex(0x3A0870), hex(0x26044A), 0.9);
+        circle(cr, g[0], g[1], 3.6);
+        shadedFill(cr, g[0], g[1], 3.6, hex(0xE4A8FF), hex(0x8A2AD4), hex(0x3A0870), hex(0x26044A), 0.9);
         shine(cr, g[0] - 1.3, g[1] - 1.4, 1.1, 0.7, -0.6, 0.8);
     }
 }
@@ -187,12 +187,18 @@ void bell(cairo_t* cr) {
 }
 
 void bar(const Studio& studio, cairo_t* cr) {
-    roundedRect(cr, 0.8, 6.8, 22.4, 14.4, 2.5);
-    useGradient(cr, linear(0, 6.8, 0, 21.2, {{0, hex(0xFFE9A0)}, {0.5, hex(0xE0A820)}, {1, hex(0x8A5C00)}}));
+    roundedRect(cr, 0.5, 6, 23, 16, 2.5);
+    useGradient(cr, linear(0, 6, 0, 22, {{0, hex(0xFFF0B0)}, {0.45, hex(0xE0A820)}, {1, hex(0x7A4E00)}}));
     cairo_fill(cr);
-    roundedRect(cr, 2.2, 8.2, 19.6, 11.6, 1.6);
-    useGradient(cr, linear(0, 8.2, 0, 19.8, {{0, hex(0x3A3A44)}, {0.5, hex(0x101014)}, {1, hex(0x24242C)}}));
+    roundedRect(cr, 1.8, 7.3, 20.4, 13.4, 1.6);
+    useGradient(cr, linear(0, 7.3, 0, 20.7, {{0, hex(0x44444E)}, {0.45, hex(0x141418)}, {1, hex(0x26262E)}}));
     cairo_fill(cr);
+    // Thin rules above and below the letters.
+    for (double y : {8.6, 18.6}) {
+        cairo_rectangle(cr, 3.5, y, 17, 0.8);
+        setColour(cr, hex(0xE0A820, 0.7));
+        cairo_fill(cr);
+    }
     int w = pixelTextWidth(studio.label, "BAR", 1);
     int x = (24 - w) / 2;
     cairo_new_path(cr);
@@ -326,11 +332,12 @@ void diamond(cairo_t* cr) {
 
 }  // namespace
 
-Canvas drawSymbol(const Studio& studio, char letter, int width, int height) {
+Canvas drawSymbol(const Studio& studio, char letter, int width, int height, double scale) {
     // Draw in the design box on a scratch canvas, then centre by the ink.
     Canvas scratch = makeCanvas(width + 8, height + 8, true);
     cairo_t* cr = scratch.cr;
-    cairo_translate(cr, 4 + (width - 24) / 2.0, 4 + (height - 28) / 2.0);
+    cairo_translate(cr, 4 + (width - 24 * scale) / 2.0, 4 + (height - 28 * scale) / 2.0);
+    cairo_scale(cr, scale, scale);
     switch (letter) {
         case 'A':
             cherries(cr);

@@ -1,0 +1,153 @@
+// The resource script compiler on small scripts of its own: the binary forms it gives each kind
+// of statement, and the errors it reports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/rescomp/contact_sheet.h"
+#include "tools/rescomp/script.h"
+
+namespace {
+
+using rescomp::Resource;
+
+class Rescomp : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+
+    void SetUp() override {
+        dir =
+            std::filesystem::temp_directory_path() /
+            ("rescomp-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    void write(const std::string& name, const std::string& content) {
+        std::ofstream(dir / name, std::ios::binary) << content;
+    }
+    std::vector<Resource> compile(const std::string& script) {
+        write("test.rc", script);
+        return rescomp::compileScript((dir / "test.rc").string(), {});
+    }
+    std::string error(const std::string& script) {
+        try {
+            compile(script);
+        } catch (const rescomp::ScriptError& e) {
+            return e.message;
+        }
+        return "";
+    }
+    static std::vector<uint16_t> words(const Resource& r) {
+        std::vector<uint16_t> w;
+        for (size_t i = 0; i + 1 < r.data.size(); i += 2)
+            w.push_back(static_cast<uint16_t>(r.data[i] | (r.data[i + 1] << 8)));
+        return w;
+    }
+};
+
+TEST_F(Rescomp, MenuItemsEndEachLevelAndSeparatorsCarryTheirFlag) {
+    auto r = compile(
+        "#define IDM_A 7\n"
+        "5 MENU BEGIN POPUP \"P\" BEGIN MENUITEM \"a\", IDM_A, CHECKED\n MENUITEM SEPARATOR\n"
+        " MENUITEM \"b\", 9 END END\n");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].type, rescomp::RtMenu);
+    EXPECT_EQ(r[0].language, 0x0409);  // English (United States) unless the script says otherwise
+    std::vector<uint16_t> expected = {0, 0, 0x90, 'P', 0, 0x08, 7, 'a', 0, 0x800, 0, 0, 0x80, 9, 'b', 0};
+    EXPECT_EQ(words(r[0]), expected);
+}
+
+TEST_F(Rescomp, StringsGoIntoBlocksOfSixteenByNumber) {
+    auto r = compile("LANGUAGE 9, 1\nSTRINGTABLE BEGIN 1, \"ab\"\n 17 \"c\"\nEND\n");
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].type, rescomp::RtString);
+    EXPECT_EQ(r[0].id, 1);  // strings 0 to 15
+    EXPECT_EQ(r[1].id, 2);  // strings 16 to 31
+    std::vector<uint16_t> first = words(r[0]);
+    ASSERT_EQ(first.size(), 16u + 2);
+    EXPECT_EQ(first[0], 0);
+    EXPECT_EQ(first[1], 2);
+    EXPECT_EQ(first[2], 'a');
+    EXPECT_EQ(first[3], 'b');
+    std::vector<uint16_t> second = words(r[1]);
+    EXPECT_EQ(second[1], 1);
+    EXPECT_EQ(second[2], 'c');
+}
+
+TEST_F(Rescomp, AcceleratorsMarkTheirLastEntry) {
+    auto r =
+        compile("3 ACCELERATORS BEGIN \"a\", 10, VIRTKEY, CONTROL\n \"Q\", 1, VIRTKEY, ALT, NOINVERT\nEND\n");
+    ASSERT_EQ(r.size(), 1u);
+    std::vector<uint16_t> expected = {0x09, 'A', 10, 0, 0x80 | 0x13, 'Q', 1, 0};
+    EXPECT_EQ(words(r[0]), expected);
+}
+
+TEST_F(Rescomp, DataBlocksAreWordsUnlessMarkedLong) {
+    auto r = compile("7 RCDATA BEGIN 1, 0xFFFE, -2, 5L END\n");
+    ASSERT_EQ(r.size(), 1u);
+    std::vector<uint8_t> expected = {1, 0, 0xFE, 0xFF, 0xFE, 0xFF, 5, 0, 0, 0};
+    EXPECT_EQ(r[0].data, expected);
+}
+
+TEST_F(Rescomp, DialogControlsAreAlignedAndClassesByNumber) {
+    auto r = compile(
+        "9 DIALOG 1, 2, 30, 40\nSTYLE WS_POPUP\nCAPTION \"T\"\nFONT 8, \"S\"\nBEGIN\n"
+        " CONTROL 5, -1, \"Static\", SS_ICON, 1, 2, 3, 4\n CTEXT \"x\", 3, 5, 6, 7, 8, NOT WS_GROUP\nEND\n");
+    ASSERT_EQ(r.size(), 1u);
+    const std::vector<uint8_t>& d = r[0].data;
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (d[at + 3] << 24));
+    };
+    EXPECT_EQ(u32(0),
+              0x80000000u | 0x00C00000u | 0x40u);  // WS_CAPTION and DS_SETFONT come with CAPTION and FONT
+    // Header 18 bytes, menu, class, "T", 8, "S": 18 + 2 + 2 + 4 + 2 + 4 = 32, already aligned.
+    EXPECT_EQ(u32(32), 0x40000000u | 0x10000000u | 3u);
+    // The second control: after 18 + 4 (class) + 4 (ordinal title) + 2 = 28 bytes, at 60 aligned to 60.
+    EXPECT_EQ(u32(60), 0x40000000u | 0x10000000u | 1u);  // centred text without WS_GROUP
+}
+
+TEST_F(Rescomp, FilesAreFoundBesideTheScriptAndInIncludeFolders) {
+    std::vector<uint8_t> wave = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    write("s.wav", std::string(wave.begin(), wave.end()));
+    auto r = compile("4 WAVE \"s.wav\"\n");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].typeName, u"WAVE");
+    EXPECT_EQ(r[0].data, wave);
+    EXPECT_NE(error("4 WAVE \"missing.wav\"\n").find("cannot find file"), std::string::npos);
+}
+
+TEST_F(Rescomp, BitmapsLoseTheirFileHeaderAndMustBePacked) {
+    // A 1 x 1 picture at 1 bit: file header, information header, two colours, one padded row.
+    std::vector<uint8_t> bmp = {'B', 'M', 66, 0, 0, 0, 0, 0,   0,   0,   62, 0,    0, 0, 40, 0, 0,
+                                0,   1,   0,  0, 0, 1, 0, 0,   0,   1,   0,  1,    0, 0, 0,  0, 0,
+                                4,   0,   0,  0, 0, 0, 0, 0,   0,   0,   0,  0,    0, 0, 0,  0, 0,
+                                0,   0,   0,  0, 0, 0, 0, 255, 255, 255, 0,  0x80, 0, 0, 0};
+    write("p.bmp", std::string(bmp.begin(), bmp.end()));
+    auto r = compile("2 BITMAP \"p.bmp\"\n");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].data, std::vector<uint8_t>(bmp.begin() + 14, bmp.end()));
+    int w = 0, h = 0;
+    std::vector<uint32_t> argb;
+    ASSERT_TRUE(rescomp::decodeDib(r[0].data, false, w, h, argb));
+    EXPECT_EQ(argb, std::vector<uint32_t>{0xFFFFFFFFu});
+    bmp[10] = 70;  // pixels said to start past the colour table
+    write("p.bmp", std::string(bmp.begin(), bmp.end()));
+    EXPECT_NE(error("2 BITMAP \"p.bmp\"\n").find("not packed"), std::string::npos);
+}
+
+TEST_F(Rescomp, ErrorsNameTheLine) {
+    EXPECT_EQ(error("\n\n5 MENU BEGIN MENUITEM \"a\", NOSUCH END\n").substr(0, 0), "");
+    std::string e = error("\n\n5 MENU BEGIN MENUITEM \"a\", NOSUCH END\n");
+    EXPECT_NE(e.find("test.rc:3:"), std::string::npos) << e;
+    EXPECT_NE(e.find("NOSUCH"), std::string::npos) << e;
+    EXPECT_NE(error("1 RCDATA BEGIN 70000 END\n").find("16 bits"), std::string::npos);
+    EXPECT_NE(error("1 RCDATA BEGIN 1 END\n1 RCDATA BEGIN 2 END\n").find("twice"), std::string::npos);
+    EXPECT_NE(error("STRINGTABLE BEGIN 1 \"unterminated END\n").find("unterminated"), std::string::npos);
+    EXPECT_NE(error("#include \"x.h\"\n").find("unsupported directive"), std::string::npos);
+}
+
+}  // namespace
