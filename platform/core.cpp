@@ -98,7 +98,9 @@ int platformPushInput(const HostEvent& event) {
     return 1;
 }
 
-int platformInputPending() { return state().inputCount; }
+int platformInputPending() {
+    return state().inputCount;
+}
 
 void platformUseBackend(const PlatformBackend* backend) {
     State& s = state();
