@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 namespace art {
 
@@ -214,6 +215,55 @@ void pixelTextPath(cairo_t* cr, const PixelFont& font, const std::string& text, 
             }
         pen += g.width + gap;
     }
+}
+
+void blurSurface(cairo_surface_t* surface, int radius) {
+    if (radius <= 0) return;
+    cairo_surface_flush(surface);
+    int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    std::vector<int> buf(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    auto idx = [w](int x, int y, int c) {
+        return (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4 +
+               static_cast<size_t>(c);
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c)
+                buf[idx(x, y, c)] = data[y * stride + x * 4 + c];
+    std::vector<int> tmp(buf.size());
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int y = 0; y < h; ++y)  // horizontal
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    int sum = 0, n = 0;
+                    for (int k = -radius; k <= radius; ++k) {
+                        int xx = x + k;
+                        if (xx < 0 || xx >= w) continue;
+                        sum += buf[idx(xx, y, c)];
+                        ++n;
+                    }
+                    tmp[idx(x, y, c)] = sum / (2 * radius + 1) + (n == 0 ? 0 : 0);
+                }
+        for (int y = 0; y < h; ++y)  // vertical
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    int sum = 0;
+                    for (int k = -radius; k <= radius; ++k) {
+                        int yy = y + k;
+                        if (yy < 0 || yy >= h) continue;
+                        sum += tmp[idx(x, yy, c)];
+                    }
+                    buf[idx(x, y, c)] = sum / (2 * radius + 1);
+                }
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c)
+                data[y * stride + x * 4 + c] =
+                    static_cast<unsigned char>(std::clamp(buf[idx(x, y, c)], 0, 255));
+    cairo_surface_mark_dirty(surface);
 }
 
 void pixelTextOutlined(cairo_t* cr, const PixelFont& font, const std::string& text, int x, int y, int gap,

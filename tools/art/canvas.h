@@ -78,6 +78,10 @@ int pixelTextWidth(const PixelFont& font, const std::string& text, int gap);
 void pixelTextPath(cairo_t* cr, const PixelFont& font, const std::string& text, int x, int y, int gap,
                    const std::string& inks = "");
 
+// Softens an image surface with three passes of a box blur of the given radius (premultiplied
+// channels, so transparent pixels blend correctly).
+void blurSurface(cairo_surface_t* surface, int radius);
+
 // Halo for pixel text: the text drawn in `outline` offset in the eight directions, then in `fill`.
 void pixelTextOutlined(cairo_t* cr, const PixelFont& font, const std::string& text, int x, int y, int gap,
                        Colour fill, Colour outline);

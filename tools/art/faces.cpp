@@ -173,18 +173,21 @@ void engraveCentred(cairo_t* cr, const PixelFont& font, const std::string& text,
     engrave(cr, font, text, static_cast<int>(std::floor(cx - w / 2.0 + 0.5)), y, m, height);
 }
 
-// Glowing pixel text, for neon and lit panels.
+// Glowing pixel text, for neon and lit panels: a soft halo of the colour under crisp letters.
 void glowText(cairo_t* cr, const PixelFont& font, const std::string& text, double cx, int y, Colour c) {
     int w = pixelTextWidth(font, text, 1);
     int x = static_cast<int>(std::floor(cx - w / 2.0 + 0.5));
-    for (int d = 2; d >= 1; --d) {
-        cairo_new_path(cr);
-        for (int dy = -d; dy <= d; ++dy)
-            for (int dx = -d; dx <= d; ++dx)
-                pixelTextPath(cr, font, text, x + dx, y + dy, 1);
-        setColour(cr, withAlpha(c, d == 2 ? 0.18 : 0.3));
-        cairo_fill(cr);
+    const int pad = 6;
+    Canvas halo = makeCanvas(w + 2 * pad, font.height + 2 * pad, true);
+    pixelTextPath(halo.cr, font, text, pad, pad, 1);
+    setColour(halo.cr, c);
+    cairo_fill(halo.cr);
+    blurSurface(halo.surface, 1);
+    for (int i = 0; i < 2; ++i) {
+        cairo_set_source_surface(cr, halo.surface, x - pad, y - pad);
+        cairo_paint(cr);
     }
+    freeCanvas(halo);
     cairo_new_path(cr);
     pixelTextPath(cr, font, text, x, y, 1);
     setColour(cr, lighter(c, 0.55));
@@ -446,7 +449,7 @@ void rerivEduvud(cairo_t* cr, const Studio& studio, const Layout& l) {
     lampRow(cr, 236.5, 20, 236.5, 226, 10, 1.8, hex(0xFFD860), 1);
 
     // The arch: dark red glass under a gold rim, lamps along it.
-    Box arch = span(11, 4, 229, 53);
+    Box arch = span(11, 4, 229, 51);
     cairo_new_path(cr);
     cairo_move_to(cr, arch.x, arch.bottom());
     cairo_line_to(cr, arch.x, arch.y + 22);
@@ -474,8 +477,7 @@ void rerivEduvud(cairo_t* cr, const Studio& studio, const Layout& l) {
     medallion(cr, studio, span(240 - l.pay.right(), l.pay.y, 240 - l.pay.x, l.pay.bottom()), m, hex(0x8A0E16),
               'E');
     payPlaque(cr, studio, l.pay, m, hex(0x8A0E16));
-    engraveCentred(cr, studio.tiny, "CLASSIC", 120, 19, m, 5);
-    nameplate(cr, studio.serifBold, machineNames[0], 120, 48.5, 196, 21, m, hex(0x2A0A00));
+    nameplate(cr, studio.serifBold, machineNames[0], 120, 47, 190, 19.5, m, hex(0x2A0A00));
 
     // The belly glass: reels, jackpot column, displays.
     Box belly = span(47, 56, 198, 171);
@@ -494,23 +496,8 @@ void rerivEduvud(cairo_t* cr, const Studio& studio, const Layout& l) {
                  hex(0xFFD040));
     displays(cr, studio, l, m);
 
-    // Coin entry between the belly and the deck.
-    Box plate = span(104, 178, 136, 192);
-    metalFrame(cr, plate, 1.5, 3, Chrome);
-    fillBox(cr, plate, 2, hex(0x20222A));
-    fillBox(cr, span(118.5, 180.5, 121.5, 189.5), 1, hex(0x000000));
-    cairo_move_to(cr, 109, 182.5);
-    cairo_line_to(cr, 113, 185);
-    cairo_line_to(cr, 109, 187.5);
-    cairo_close_path(cr);
-    cairo_move_to(cr, 131, 182.5);
-    cairo_line_to(cr, 127, 185);
-    cairo_line_to(cr, 131, 187.5);
-    cairo_close_path(cr);
-    setColour(cr, hex(0xFFD860));
-    cairo_fill(cr);
-    lampRow(cr, 24, 185, 92, 185, 5, 1.8, hex(0xFFD860));
-    lampRow(cr, 148, 185, 216, 185, 5, 1.8, hex(0xFFD860), 1);
+    // A line of lamps between the belly and the deck.
+    lampRow(cr, 22, 185, 218, 185, 13, 2.0, hex(0xFFD860));
 
     buttonDeck(cr, l, m);
     cairo_rectangle(cr, 7, 233, 226, 7);
@@ -560,16 +547,29 @@ void dodoreDuZevud(cairo_t* cr, const Studio& studio, const Layout& l) {
     medallion(cr, studio, span(240 - l.pay.right(), l.pay.y, 240 - l.pay.x, l.pay.bottom()), m, hex(0x14286A),
               'I');
     payPlaque(cr, studio, l.pay, m, hex(0x14286A));
-    lampRow(cr, 82, l.pay.y + l.pay.h / 2, 158, l.pay.y + l.pay.h / 2, 7, 2.1, hex(0x8AE8FF));
+    lampRow(cr, 80, l.pay.y + l.pay.h / 2, 160, l.pay.y + l.pay.h / 2, 6, 2.6, hex(0x8AE8FF));
 
     // Reel glass with stepped corners.
     Box frame = span(l.reelArea.x - 8, l.reelArea.y - 7, l.reelArea.right() + 8, l.reelArea.bottom() + 6);
+    box(cr, grow(frame, 5.5), 4);
+    setColour(cr, withAlpha(m.mid, 0.55));
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
     metalFrame(cr, frame, 4, 3, m);
     glass(cr, frame, 2, hex(0x0C1838), hex(0x02040E));
     reelSlots(cr, l, m, hex(0x8AE8FF));
     for (double x : {frame.x - 2, frame.right() + 2})
         for (double y : {frame.y - 2, frame.bottom() + 2})
             rivet(cr, x, y, m);
+
+    // A deco column of diamonds beside the reels.
+    Box column = span(frame.right() + 13, frame.y + 2, 228, frame.bottom() - 2);
+    metalFrame(cr, column, 2, 8, m);
+    box(cr, column, 6);
+    vertical(cr, column, {{0, hex(0x0A1A4A)}, {0.5, hex(0x1E3C8A)}, {1, hex(0x0A1A4A)}});
+    cairo_fill(cr);
+    for (int i = 0; i < 3; ++i)
+        emblem(cr, studio, 'I', column.x + column.w / 2, column.y + column.h * (i + 0.5) / 3.0, 0.8);
 
     // Console for the displays.
     Box console = span(58, l.bet.y - 5, 197, std::max(l.win.bottom(), l.credits.bottom()) + 5);
@@ -717,8 +717,8 @@ void roraviRariv(cairo_t* cr, const Studio& studio, const Layout& l) {
     neonStroke(cr, hex(0x7AF4FF), 1.2);
     glowText(cr, studio.tiny, "PAYS", l.pay.x + l.pay.w / 2, static_cast<int>(l.pay.y + (l.pay.h - 5) / 2),
              hex(0xFF6AE0));
-    lampRow(cr, twin.right() + 12, twin.y + twin.h / 2, l.pay.x - 12, l.pay.y + l.pay.h / 2, 6, 1.8,
-            hex(0xFF6AE0));
+    glowText(cr, studio.tiny, "LUCKY NIGHT", 120, static_cast<int>(l.pay.y + (l.pay.h - 5) / 2),
+             hex(0xFFE44A));
 
     // Reels in a neon frame.
     Box frame = span(l.reelArea.x - 7, l.reelArea.y - 6, l.reelArea.right() + 7, l.reelArea.bottom() + 3);
@@ -743,7 +743,16 @@ void roraviRariv(cairo_t* cr, const Studio& studio, const Layout& l) {
         neonStroke(cr, hex(0xFFFFFF), 0.8);
     }
 
-    displays(cr, studio, l, Chrome);
+    for (Box g : displayGlass(l))
+        displayWindow(cr, g, Chrome);
+    auto neonLabel = [&](const char* text, Box d) {
+        int w = pixelTextWidth(studio.label, text, 1);
+        glowText(cr, studio.label, text, d.x - 6 - w / 2.0, static_cast<int>(d.y) + 1, hex(0x7AF4FF));
+    };
+    neonLabel("BET", l.bet);
+    neonLabel("WIN", l.win);
+    glowText(cr, studio.tiny, "CREDIT", l.credits.x + l.credits.w / 2, static_cast<int>(l.credits.y) - 10,
+             hex(0x7AF4FF));
 
     // Deck with a pink tube.
     Box deck =

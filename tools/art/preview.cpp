@@ -93,6 +93,17 @@ void writePreviews(const Studio& studio, const std::vector<IndexedImage>& faces,
                         reel.h / 2, s * 27, row * 36);
     }
     writePng(studio.outDir + "/symbols-4x.png", symbols, 4);
+
+    // The game font: the texts the game shows, and every glyph.
+    RgbImage text(320, 90, Rgb{8, 0, 0});
+    const char* const samples[] = {"Not Enough Cash", "Loading...", "More  * 30  *  8",
+                                   "The quick brown fox jumps", "over the lazy dog! 0123456789"};
+    for (int i = 0; i < 5; ++i)
+        drawSheetText(text, sheets.text, textLayout, 9, 9, samples[i], 2, 2 + i * 11, 9, false, &sheets.mask);
+    for (int y = 0; y < 27; ++y)
+        for (int x = 0; x < 320; ++x)
+            text.at(x, 60 + y) = sheets.text.colour(x, y);
+    writePng(studio.outDir + "/font-3x.png", text, 3);
 }
 
 }  // namespace art
