@@ -4,6 +4,8 @@
 #include "platform/sdl.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -364,6 +366,21 @@ int chooseScale(int requested) {
     return scale;
 }
 
+// Points the standard error stream at /dev/null; gives the saved stream for restoreErrors.
+int quietErrors() {
+    int saved = dup(STDERR_FILENO);
+    int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && quiet >= 0) dup2(quiet, STDERR_FILENO);
+    if (quiet >= 0) close(quiet);
+    return saved;
+}
+
+void restoreErrors(int saved) {
+    if (saved < 0) return;
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+}
+
 void closeAll() {
     if (sdl.audio) SDL_CloseAudioDevice(sdl.audio);
     sdl.audio = 0;
@@ -388,8 +405,22 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     sdl = Sdl{};
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    // Windowing libraries that find no display of their kind say so on the standard error stream
+    // while SDL tries them; the caller gets one line instead.
+    int savedError = quietErrors();
+    bool started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    restoreErrors(savedError);
+    if (!started) {
         copyError(error, errorSize, "no display");
+        return false;
+    }
+    // A driver that draws nowhere is only for those who ask for it by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(requested && *requested)) {
+        if (error && errorSize > 0) std::snprintf(error, errorSize, "no display");
+        SDL_Quit();
         return false;
     }
     int scale = chooseScale(options.scale);
@@ -431,6 +462,9 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     }
     sdl.period = SDL_GetPerformanceFrequency() / static_cast<Uint64>(sdl.passRate);
     sdl.mute = options.mute;
+    // Audio libraries report a missing device on the standard error stream; without a device the
+    // game is simply silent.
+    savedError = quietErrors();
     if (!options.mute && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want{};
         want.freq = 22050;
@@ -442,6 +476,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
                                         SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }
+    restoreErrors(savedError);
     sdl.running = true;
     sdl.repaint = true;
     platformUseBackend(&Backend);

@@ -351,6 +351,39 @@ TEST_F(Windows, FindWindowAndForeground) {
     EXPECT_FALSE(SetForegroundWindow(nullptr));
 }
 
+int frontRequests = 0;
+bool otherCopyFound(const WCHAR* className, const WCHAR* title) {
+    return std::u16string(className) == u"DORURURA" && std::u16string(title) == u"dorurura";
+}
+bool bringFront() {
+    ++frontRequests;
+    return true;
+}
+DWORD fixedTick() {
+    return 5;
+}
+
+TEST_F(Windows, AnotherProcessCopyIsFoundAndBroughtForward) {
+    PlatformBackend other{};
+    other.name = "other-process";
+    other.tickCount = fixedTick;
+    other.findOtherCopy = otherCopyFound;
+    other.bringOtherCopyToFront = bringFront;
+    platformUseBackend(&other);
+    frontRequests = 0;
+    HWND running = FindWindowW(u"DORURURA", u"dorurura");
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(FindWindowW(u"DORURURA", u"someone else"), nullptr);
+    RECT r;
+    EXPECT_FALSE(GetWindowRect(running, &r));
+    EXPECT_EQ(GetDC(running), nullptr);
+    EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(running) | 1)));
+    EXPECT_EQ(frontRequests, 1);
+    EXPECT_EQ(GetTickCount(), 5u);
+    platformUseBackend(nullptr);
+    EXPECT_STREQ(platformBackend()->name, "headless");
+}
+
 TEST_F(Windows, StaleAndForeignHandlesAreRefused) {
     HWND window = create();
     DestroyWindow(window);
