@@ -71,8 +71,21 @@ IconImage drawIconImage(const Studio& studio, int size, int bits) {
 }  // namespace
 
 void writeIcon(const Studio& studio, const std::string& path) {
-    writeIco(path,
-             {drawIconImage(studio, 16, 4), drawIconImage(studio, 16, 8), drawIconImage(studio, 32, 8)});
+    std::vector<IconImage> images = {drawIconImage(studio, 16, 4), drawIconImage(studio, 16, 8),
+                                     drawIconImage(studio, 32, 8)};
+    writeIco(path, images);
+    // A review picture of the three images, transparent pixels grey.
+    RgbImage review(16 + 2 + 16 + 2 + 32, 32, Rgb{96, 96, 104});
+    int x = 0;
+    for (const IconImage& icon : images) {
+        RgbImage im = expand(icon.colours);
+        for (int yy = 0; yy < im.height; ++yy)
+            for (int xx = 0; xx < im.width; ++xx)
+                if (!icon.transparent[static_cast<size_t>(yy * im.width + xx)])
+                    review.at(x + xx, yy) = im.at(xx, yy);
+        x += im.width + 2;
+    }
+    writePng(studio.outDir + "/icon-8x.png", review, 8);
 }
 
 }  // namespace art

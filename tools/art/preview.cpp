@@ -1,5 +1,6 @@
 // Review pictures: each machine as the game composes it (face, reels, displays and buttons) with
 // the screen rows above it, at twice the size. They are not part of the program.
+#include <algorithm>
 #include <string>
 
 #include "rules/machines.h"
@@ -104,6 +105,34 @@ void writePreviews(const Studio& studio, const std::vector<IndexedImage>& faces,
         for (int x = 0; x < 320; ++x)
             text.at(x, 60 + y) = sheets.text.colour(x, y);
     writePng(studio.outDir + "/font-3x.png", text, 3);
+
+    // The first pay table page of each machine, laid out as the game lays it out.
+    for (int m = 0; m < MachineCount; ++m) {
+        const MachineDef& d = machineDefs[m];
+        RgbImage page(240, PictureTop + 255, Rgb{8, 0, 0});
+        const int n = d.reelCount, reelW = d.reelRects[0].w, reelH = d.reelRects[0].h;
+        int rows = 0, maxLen = 0;
+        while (rows < 6 && d.payTable[rows].pattern) {
+            maxLen = std::max(maxLen, static_cast<int>(std::string(d.payTable[rows].pattern).size()));
+            ++rows;
+        }
+        int x0 = (240 - 9 * (maxLen - n) - (reelW + 1) * n) / 2;
+        int y = (160 - (rows * reelH) / 2) / 2 + 50;
+        for (int r = 0; r < rows; ++r, y += reelH / 2 + 1) {
+            std::string pattern = d.payTable[r].pattern;
+            for (int i = 0; i < n; ++i) {
+                char ch = pattern[static_cast<size_t>(i)];
+                if (ch == ' ' || ch == '?') continue;
+                int k = static_cast<int>(std::string(reelStrips[0]).find(ch));
+                blitIndexed(page, strips[static_cast<size_t>(m)], 0, reelH * (k + 1) / 4, reelW, reelH / 2,
+                            x0 + i * (reelW + 1), y);
+            }
+            drawSheetText(page, sheets.text, textLayout, 9, 9, pattern.substr(static_cast<size_t>(n)),
+                          x0 + (reelW + 1) * n, y + (reelH / 2 - 9 - 1) / 2, 9, false, &sheets.mask);
+        }
+        drawSheetText(page, sheets.text, textLayout, 9, 9, "More", 190, 250, 9, false, &sheets.mask);
+        writePng(studio.outDir + "/pays-" + std::to_string(m) + ".png", page, 2);
+    }
 }
 
 }  // namespace art
