@@ -39,7 +39,7 @@ bool parseNumber(const char* text, uint64_t max, uint64_t& value) {
     for (const char* p = text; *p != '\0'; ++p) {
         if (*p < '0' || *p > '9') return false;
         const uint64_t digit = static_cast<uint64_t>(*p - '0');
-        if (value > (max - digit) / 10) return false;
+        if (digit > max || value > (max - digit) / 10) return false;
         value = value * 10 + digit;
     }
     return true;

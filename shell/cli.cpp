@@ -1,0 +1,110 @@
+#include "shell/cli.h"
+
+#include <cstring>
+
+const char* const programVersion = "dorurura 1.0.0";
+
+const char* const programUsage =
+    "usage: dorurura [--scale N] [--fullscreen] [--pass-rate N] [--mute]\n"
+    "       dorurura --headless --script FILE [--start-tick T] [--ms-per-pass N]\n"
+    "       dorurura --help | --version\n"
+    "\n"
+    "  --scale N        draw each screen pixel as N x N (1 to 8; default: the largest that fits, at most 3)\n"
+    "  --fullscreen     start in fullscreen (Alt+Enter or F11 toggles it)\n"
+    "  --pass-rate N    main loop passes per second (10 to 1000, default 60)\n"
+    "  --mute           start with the sound off (as Options, Sound Off)\n"
+    "  --headless       play a script without a window (see README)\n"
+    "  --script FILE    the script of a headless run\n"
+    "  --start-tick T   headless: the clock in milliseconds before the first pass (default 0)\n"
+    "  --ms-per-pass N  headless: milliseconds each pass moves the clock on (1 to 60000, default 16)\n";
+
+namespace {
+
+// Strict unsigned decimal, digits only, at most max.
+bool parseNumber(const char* text, uint64_t max, uint64_t& value) {
+    if (text == nullptr || *text == '\0') return false;
+    value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        const uint64_t digit = static_cast<uint64_t>(*p - '0');
+        if (digit > max || value > (max - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+struct NumberOption {
+    const char* flag;
+    uint64_t min;
+    uint64_t max;
+};
+
+}  // namespace
+
+bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, std::string& problem) {
+    bool scriptGiven = false, startTickGiven = false, msPerPassGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (flag == "--help" || flag == "-h") {
+            o.help = true;
+        } else if (flag == "--version") {
+            o.version = true;
+        } else if (flag == "--fullscreen") {
+            o.fullscreen = true;
+        } else if (flag == "--mute") {
+            o.mute = true;
+        } else if (flag == "--headless") {
+            o.headless = true;
+        } else if (flag == "--script") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                problem = "--script needs a file";
+                return false;
+            }
+            o.script = argv[++i];
+            scriptGiven = true;
+        } else if (flag == "--scale" || flag == "--pass-rate" || flag == "--start-tick" ||
+                   flag == "--ms-per-pass") {
+            static const NumberOption limits[] = {{"--scale", 1, 8},
+                                                  {"--pass-rate", 10, 1000},
+                                                  {"--start-tick", 0, UINT32_MAX},
+                                                  {"--ms-per-pass", 1, 60000}};
+            const NumberOption* limit = limits;
+            while (flag != limit->flag)
+                ++limit;
+            if (i + 1 >= argc) {
+                problem = flag + " needs a value";
+                return false;
+            }
+            uint64_t n = 0;
+            const char* value = argv[++i];
+            if (!parseNumber(value, limit->max, n) || n < limit->min) {
+                problem = flag + " takes a whole number from " + std::to_string(limit->min) + " to " +
+                          std::to_string(limit->max) + ", not '" + value + "'";
+                return false;
+            }
+            if (flag == "--scale") o.scale = static_cast<int>(n);
+            if (flag == "--pass-rate") o.passRate = static_cast<int>(n);
+            if (flag == "--start-tick") {
+                o.startTick = static_cast<uint32_t>(n);
+                startTickGiven = true;
+            }
+            if (flag == "--ms-per-pass") {
+                o.msPerPass = static_cast<uint32_t>(n);
+                msPerPassGiven = true;
+            }
+        } else {
+            problem = "unknown option '" + flag + "'";
+            return false;
+        }
+    }
+    if (o.help || o.version) return true;
+    if (o.headless && !scriptGiven) {
+        problem = "--headless needs --script FILE";
+        return false;
+    }
+    if (!o.headless && (scriptGiven || startTickGiven || msPerPassGiven)) {
+        problem = "--script, --start-tick and --ms-per-pass go with --headless";
+        return false;
+    }
+    return true;
+}

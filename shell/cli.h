@@ -1,0 +1,24 @@
+// The desktop program's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ProgramOptions {
+    bool help = false;
+    bool version = false;
+    bool fullscreen = false;
+    bool mute = false;
+    int scale = 0;            // whole-number window scale; 0 picks the largest that fits (at most 3)
+    int passRate = 60;        // main loop passes per second on the desktop
+    bool headless = false;    // run a script on the headless backend instead of opening a window
+    std::string script;       // the script of a headless run
+    uint32_t startTick = 0;   // headless: the clock before the first pass
+    uint32_t msPerPass = 16;  // headless: how far each pass moves the clock
+};
+
+// Reads the command line. On a problem, returns false with one line naming it in problem.
+bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& options, std::string& problem);
+
+extern const char* const programUsage;
+extern const char* const programVersion;

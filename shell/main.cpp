@@ -1,0 +1,55 @@
+// The desktop program: the game in an SDL2 window, or a script on the headless backend.
+#include <cstdio>
+#include <string>
+
+#include "platform/catalogue.h"
+#include "platform/host.h"
+#include "platform/sdl.h"
+#include "shell/cli.h"
+#include "shell/runner.h"
+#include "shell/script.h"
+#include "shell/sound.h"
+#include "shell/window.h"
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    std::string problem;
+    if (!parseProgramOptions(argc, argv, options, problem)) {
+        std::fprintf(stderr, "dorurura: %s\n%s", problem.c_str(), programUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(programUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", programVersion);
+        return 0;
+    }
+    if (options.headless) {
+        Script script;
+        if (!loadScript(options.script, script, problem)) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 2;
+        }
+        return runScript(script, options.startTick, options.msPerPass, stdout, stderr);
+    }
+
+    SdlOptions sdl;
+    sdl.scale = options.scale;
+    sdl.fullscreen = options.fullscreen;
+    sdl.passRate = options.passRate;
+    char error[256] = {};
+    if (!platformStartSdl(sdl, error, sizeof error)) {
+        std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
+                     error);
+        return 1;
+    }
+    if (options.mute) {
+        // As if the player chose "Sound Off" before anything else: sound and check marks agree.
+        platformPushInput({HostEventKind::Command, 0, 0, 0, 40006});
+    }
+    const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
+    platformStopSdl();
+    return code;
+}

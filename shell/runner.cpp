@@ -1,0 +1,173 @@
+#include "shell/runner.h"
+
+#include <string>
+
+#include "flow/buttons.h"
+#include "flow/game.h"
+#include "flow/input.h"
+#include "flow/machine.h"
+#include "flow/reels.h"
+#include "gfx/widgets.h"
+#include "platform/headless.h"
+#include "platform/host.h"
+#include "rules/machines.h"
+#include "rules/wallet.h"
+#include "shell/app.h"
+#include "shell/sound.h"
+#include "shell/window.h"
+
+namespace {
+
+// Where the script stands, kept between passes.
+struct Runner {
+    const Script* script;
+    size_t next;         // the command to run, or the one running
+    bool started;        // the running command has begun (input queued, clock noted)
+    uint32_t mark;       // the pass or tick a running command counts from
+    size_t soundsShown;  // sound log entries already written to a state line
+    bool failed;
+    bool quitSent;
+    std::FILE* out;
+    std::FILE* err;
+    const StateObserver* observer;
+};
+
+Runner runner;
+
+void fail(const ScriptCommand& c, const std::string& reason) {
+    std::fprintf(runner.err, "%s:%d: %s\n", runner.script->file.c_str(), c.line, reason.c_str());
+    runner.failed = true;
+}
+
+void endProgram() {
+    if (!runner.quitSent) headlessQuit();
+    runner.quitSent = true;
+}
+
+// Runs one command as far as it goes on this pass; true when it is complete.
+bool step(const ScriptCommand& c, const PassInfo& pass) {
+    switch (c.op) {
+        case ScriptOp::Tap:
+        case ScriptOp::Menu:
+            if (!runner.started) {
+                runner.started = true;
+                if (c.op == ScriptOp::Tap) {
+                    headlessPenDown(c.a, c.b);
+                    headlessPenUp(c.a, c.b);
+                } else {
+                    headlessCommand(static_cast<WORD>(c.a));
+                }
+                return false;
+            }
+            return platformInputPending() == 0;
+        case ScriptOp::Passes:
+            if (!runner.started) {
+                runner.started = true;
+                runner.mark = pass.number;
+            }
+            return pass.number - runner.mark >= static_cast<uint32_t>(c.a);
+        case ScriptOp::Wait:
+            if (!runner.started) {
+                runner.started = true;
+                runner.mark = pass.tick;
+            }
+            return pass.tick - runner.mark >= static_cast<uint32_t>(c.a);
+        case ScriptOp::Until:
+            if (!runner.started) {
+                runner.started = true;
+                runner.mark = pass.tick;
+            }
+            if (gameState == c.a) return true;
+            if (pass.tick - runner.mark > static_cast<uint32_t>(c.b)) {
+                const char* now = gameStateName(gameState);
+                fail(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " + gameStateName(c.a) +
+                            ", after " + std::to_string(c.b) + " ms");
+                endProgram();
+            }
+            return false;
+        case ScriptOp::Shot:
+            if (!platformWriteDisplayPng(c.path.c_str())) {
+                fail(c, "cannot write " + c.path);
+                endProgram();
+                return false;
+            }
+            return true;
+        case ScriptOp::State: {
+            const std::string line = stateLine(pass.number, pass.tick);
+            std::fprintf(runner.out, "%s\n", line.c_str());
+            std::fflush(runner.out);
+            if (*runner.observer) (*runner.observer)(line);
+            return true;
+        }
+    }
+    return true;
+}
+
+void onPass(const PassInfo& pass, void* /*user*/) {
+    if (runner.failed || runner.quitSent) return;
+    const auto& commands = runner.script->commands;
+    while (runner.next < commands.size()) {
+        if (!step(commands[runner.next], pass)) return;
+        ++runner.next;
+        runner.started = false;
+    }
+    endProgram();  // the script is done: the program closes as if the host asked it to
+}
+
+}  // namespace
+
+std::string stateLine(uint32_t pass, uint32_t tick) {
+    std::string s =
+        "{\"pass\":" + std::to_string(pass) + ",\"tick\":" + std::to_string(tick) + ",\"state\":\"";
+    const char* name = gameStateName(gameState);
+    s += name != nullptr ? name : "?";
+    s += "\",\"machine\":" + std::to_string(currentMachine) +
+         ",\"credits\":" + std::to_string(wallet.credits) + ",\"bet\":" + std::to_string(wallet.bet) +
+         ",\"lastWin\":" + std::to_string(wallet.lastWin) + ",\"reels\":[";
+    // Reel records stay clear until the first machine is set up.
+    const MachineDef& d = currentMachineDef();
+    if (reels[0].stripWindow.h != 0) {
+        for (int i = 0; i < d.reelCount && i < MaxReels; ++i) {
+            if (i != 0) s += ',';
+            s += "{\"y\":" + std::to_string(reels[i].stripWindow.y) +
+                 ",\"stage\":" + std::to_string(reels[i].speedStage) + "}";
+        }
+    }
+    s += "],\"buttons\":[";
+    for (int k = 0; k < MaxControls; ++k) {
+        if (k != 0) s += ',';
+        s += std::to_string(buttons[k].flags);
+    }
+    s += "],\"warning\":" + std::to_string(textWidgets[CashWarning].flags) +
+         ",\"page\":" + std::to_string(payTablePage) + ",\"sound\":" + (soundEnabled ? "true" : "false") +
+         ",\"sounds\":[";
+    const size_t count = headlessSoundEventCount();
+    for (size_t i = runner.soundsShown; i < count; ++i) {
+        char event[32];
+        headlessFormatSoundEvent(headlessSoundEvent(i), event, sizeof event);
+        if (i != runner.soundsShown) s += ',';
+        s += std::string("\"") + event + "\"";
+    }
+    runner.soundsShown = count;
+    s += "]}";
+    return s;
+}
+
+int runScript(const Script& script, uint32_t startTick, uint32_t msPerPass, std::FILE* out, std::FILE* err,
+              const StateObserver& observer) {
+    resetGame();  // gives back what an earlier run held, while its handles are still valid
+    platformReset();
+    resetAppState();
+    headlessSetStartTick(startTick);
+    headlessSetPassStep(msPerPass);
+    runner = {&script, 0, false, 0, 0, false, false, out, err, &observer};
+    platformSetPassHook(onPass, nullptr);
+
+    const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOW);
+
+    platformSetPassHook(nullptr, nullptr);
+    if (!runner.failed && runner.next < script.commands.size() && !runner.quitSent) {
+        fail(script.commands[runner.next], "the program ended before this line");
+    }
+    return runner.failed ? 1 : code;
+}

@@ -1,0 +1,159 @@
+#include "shell/window.h"
+
+#include "flow/game.h"
+#include "flow/input.h"
+#include "gfx/frame.h"
+#include "gfx/surface.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+
+SHACTIVATEINFO activateInfo = {};
+
+namespace {
+
+constexpr UINT TitleString = 1;
+constexpr UINT ClassNameString = 3;
+constexpr int StringBufferLength = 100;
+constexpr WORD IconId = 101;
+constexpr UINT MenuBarRecordId = 102;
+constexpr int MenuBarHeight = 26;
+
+constexpr WORD CloseCommand = 1;
+constexpr WORD AboutCommand = 40003;
+constexpr WORD ExitCommand = 40005;
+
+}  // namespace
+
+ATOM registerMainClass(HINSTANCE instance, LPCWSTR className) {
+    WNDCLASSW windowClass = {};
+    windowClass.style = 3;  // CS_HREDRAW | CS_VREDRAW
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IconId));
+    windowClass.hCursor = nullptr;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = className;
+    return RegisterClassW(&windowClass);
+}
+
+int initInstance(HINSTANCE instance, int showCommand) {
+    appInstance = instance;
+    WCHAR className[StringBufferLength] = {};
+    WCHAR title[StringBufferLength] = {};
+    LoadStringW(instance, ClassNameString, className, StringBufferLength);
+    LoadStringW(instance, TitleString, title, StringBufferLength);
+
+    // One copy only: bring the running one forward instead.
+    if (HWND running = FindWindowW(className, title)) {
+        mainWindow = running;
+        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(running) | 1));
+        return 0;
+    }
+
+    registerMainClass(instance, className);
+    HWND window = CreateWindowExW(0, className, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 0;
+    mainWindow = window;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    // Make room for the menu bar: the window's bottom edge moves up by its height. The call takes
+    // a width and a height where the rectangle has its right and bottom edges, as the device's
+    // own start-up did.
+    if (menuBar != nullptr) {
+        MoveWindow(window, rect.left, rect.top, rect.right, rect.bottom - MenuBarHeight, FALSE);
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return 1;
+}
+
+HWND createMenuBar(HWND window) {
+    SHMENUBARINFO info = {};
+    info.cbSize = 32;
+    info.hwndParent = window;
+    info.dwFlags = 0;
+    info.nToolBarId = MenuBarRecordId;
+    info.hInstRes = appInstance;
+    info.nBmpId = 0;
+    info.cBmpImages = 0;
+    if (!SHCreateMenuBar(&info)) return nullptr;
+    return info.hwndMB;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            menuBar = createMenuBar(window);
+            return 0;
+        case WM_DESTROY:
+            DestroyWindow(menuBar);
+            PostQuitMessage(0);
+            return 0;
+        case WM_PAINT: {
+            // The frame goes through the screen surface (the window's own context); BeginPaint
+            // and EndPaint only validate the update region.
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            RECT client = {};
+            GetClientRect(window, &client);
+            stageRefreshRect = {static_cast<int16_t>(client.left), static_cast<int16_t>(client.top),
+                                static_cast<int16_t>(client.right - client.left),
+                                static_cast<int16_t>(client.bottom - client.top)};
+            renderFrame(1);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_SETTINGCHANGE:
+            SHHandleWMSettingChange(window, wParam, lParam, &activateInfo);
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case CloseCommand:
+                    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
+                    SendMessageW(window, WM_CLOSE, 0, 0);
+                    break;
+                case AboutCommand:
+                    showAboutBox(window);
+                    break;
+                case ExitCommand:
+                    DestroyWindow(window);
+                    break;
+                default:
+                    handleMenuCommand(LOWORD(wParam));
+                    break;
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+            return 0;
+        case WM_LBUTTONDOWN:
+            handleTap(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR /*commandLine*/,
+                   int showCommand) {
+    if (!initInstance(instance, showCommand)) return 0;
+    // The table is loaded as the device's program did; its keys are not applied (see README).
+    LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(3));
+    initGraphics();
+    gameInit();
+    graphicsReady = 1;
+    for (;;) {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        renderFrame(0);
+        gameTick();
+    }
+}
