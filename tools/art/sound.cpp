@@ -119,10 +119,11 @@ std::vector<uint8_t> winSound() {
         for (int i = starts[n]; i < N; ++i) {
             double t = (i - starts[n]) / Rate;
             double env = std::exp(-t * (last ? 9.0 : 22.0)) * std::min(1.0, (i - starts[n]) / 8.0);
-            // A bell: the fundamental, a bright octave and a touch of vibrato on the held note.
+            // A bell: the fundamental, a bright octave and a twelfth (left out where it would pass
+            // half the sample rate and fold back), and a touch of vibrato on the held note.
             double vib = last ? 1.0 + 0.004 * std::sin(2 * Pi * 7.0 * t) : 1.0;
-            double v = std::sin(2 * Pi * f * vib * t) + 0.35 * std::sin(2 * Pi * 2.0 * f * t) +
-                       0.12 * std::sin(2 * Pi * 3.0 * f * t);
+            double v = std::sin(2 * Pi * f * vib * t) + 0.35 * std::sin(2 * Pi * 2.0 * f * t);
+            if (3.0 * f < 0.45 * Rate) v += 0.12 * std::sin(2 * Pi * 3.0 * f * t);
             w[static_cast<size_t>(i)] += 0.45 * env * v;
         }
     }
