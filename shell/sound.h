@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-// The wave resources. A sound is named by a reference to its entry.
+// The wave resources. A sound is named by a pointer to its entry.
 inline constexpr uint32_t soundTable[3] = {104, 105, 106};
 inline constexpr const uint32_t* ReelSound = &soundTable[0];  // loops while the reels spin
 inline constexpr const uint32_t* CoinSound = &soundTable[1];  // a bet

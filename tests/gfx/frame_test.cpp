@@ -199,15 +199,23 @@ TEST(Frames, DirtyButtonsAreDrawnWhetherEnabledOrNot) {
 }
 
 TEST(Frames, FlagsWaitOutsideIdleAndBroke) {
-    idleOn(0);
-    settleFlags();
-    Spin();
-    settleFlags();
-    textWidgets[WinDisplay].flags |= TextWidgetFlags::Dirty;
-    buttons[0].flags |= ButtonFlags::Dirty;
-    renderFrame(0);
-    EXPECT_NE(textWidgets[WinDisplay].flags & TextWidgetFlags::Dirty, 0);
-    EXPECT_NE(buttons[0].flags & ButtonFlags::Dirty, 0);
+    for (GameState state : {Redraw, Spinning, Stopping, Splash, PayTable, Idle, Broke}) {
+        idleOn(0);
+        settleFlags();
+        gameState = state;
+        textWidgets[WinDisplay].flags |= TextWidgetFlags::Dirty;
+        textWidgets[CashWarning].flags |= TextWidgetFlags::Erase;
+        buttons[0].flags |= ButtonFlags::Dirty;
+        renderFrame(0);
+        const bool drawn = state == Idle || state == Broke;
+        EXPECT_EQ((textWidgets[WinDisplay].flags & TextWidgetFlags::Dirty) == 0, drawn) << int(state);
+        EXPECT_EQ((textWidgets[CashWarning].flags & TextWidgetFlags::Erase) == 0, drawn) << int(state);
+        EXPECT_EQ((buttons[0].flags & ButtonFlags::Dirty) == 0, drawn) << int(state);
+        // A full frame does not take the requests either.
+        textWidgets[WinDisplay].flags |= TextWidgetFlags::Dirty;
+        renderFrame(1);
+        EXPECT_NE(textWidgets[WinDisplay].flags & TextWidgetFlags::Dirty, 0) << int(state);
+    }
 }
 
 TEST(Frames, ASpinningFrameRedrawsOnlyTheReels) {
@@ -239,7 +247,7 @@ TEST(Frames, AFullFrameWhileSpinningComposesEverything) {
     fillRect(&BackBuffer, nullptr, 0x00FF00FF);
     renderFrame(1);
     // Stage, reels and the in-frame widgets, whole.
-    EXPECT_TRUE(windowBlockIs(0, 0, 240, 268, BackBuffer.image, 0, 0));
+    EXPECT_TRUE(windowBlockIs(0, 0, 240, harness::windowPixels().height, BackBuffer.image, 0, 0));
     EXPECT_TRUE(windowBlockIs(0, 15, 56, 64, StageSurface.image, 0, 15));
     EXPECT_TRUE(windowBlockIs(56, 79, 24, 68, stripSprite.image, 0, reels[0].stripWindow.y));
     const Rect16 bet = textWidgets[BetDisplay].rect;
@@ -252,7 +260,7 @@ TEST(Frames, ARedrawFrameIsWholeEvenWhenIncremental) {
     ASSERT_EQ(gameState, Redraw);
     fillRect(&BackBuffer, nullptr, 0x00FF00FF);
     renderFrame(0);
-    EXPECT_TRUE(windowBlockIs(0, 0, 240, 268, BackBuffer.image, 0, 0));
+    EXPECT_TRUE(windowBlockIs(0, 0, 240, harness::windowPixels().height, BackBuffer.image, 0, 0));
     EXPECT_TRUE(windowBlockIs(0, 15, 48, 70, StageSurface.image, 0, 15));
 }
 
