@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The real SDL window under Xvfb: start the game, wait out the splash, click Spin, take a
+# screenshot and check it against the headless rendering; then start a second copy and see it
+# bring the first forward and leave with 0, without a second window.
+#   sdl_window_test.sh PATH/TO/dorurura
+set -euo pipefail
+game=$1
+for tool in Xvfb xdotool import convert compare; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A display of our own; the lock and the socket of the single running copy live in our own folder.
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+[[ -s "$work/display" ]] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export XDG_RUNTIME_DIR="$work"
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS=detect_leaks=0  # the X and SDL libraries keep caches for the life of the process
+
+# What the headless backend shows once the splash is over, for comparison.
+cat > "$work/reference.txt" <<SCRIPT
+until Idle
+passes 2
+shot $work/reference.png
+SCRIPT
+"$game" --headless --script "$work/reference.txt" > /dev/null
+
+"$game" --scale 2 > "$work/game.log" 2>&1 &
+game_pid=$!
+pids+=($game_pid)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^dorurura$' | head -n1) || fail "no window"
+sleep 4.5  # the splash lasts 3 s
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[[ $WIDTH -eq 480 && $HEIGHT -eq 640 ]] || fail "window is ${WIDTH}x${HEIGHT}, not 480x640"
+
+shot() {  # shot NAME: the window's picture, scaled back to device pixels
+    import -window root -crop "480x640+$X+$Y" +repage "$work/$1-2x.png"
+    convert "$work/$1-2x.png" -sample 50% "$work/$1.png"
+}
+region() {  # region NAME X Y W H: one part of a shot
+    convert "$work/$1.png" -crop "$4x$5+$2+$3" +repage "$work/$1-$2-$3.png"
+    echo "$work/$1-$2-$3.png"
+}
+differing() {  # differing A B: how many pixels differ
+    compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+shot before
+# The cabinet above the reels, the navigation bar's title and the menu bar: exactly as headless.
+[[ $(differing "$(region before 0 30 240 70)" "$(region reference 0 30 240 70)") == 0 ]] ||
+    fail "the window's cabinet differs from the headless rendering"
+[[ $(differing "$(region before 0 296 240 24)" "$(region reference 0 296 240 24)") == 0 ]] ||
+    fail "the menu bar differs from the headless rendering"
+
+# Click Spin (client 156..188 x 218..235 on machine 0, 26 rows below the navigation bar).
+xdotool mousemove --sync $((X + 2 * 172)) $((Y + 2 * 252)) click 1
+sleep 0.4
+shot spinning
+[[ $(differing "$(region spinning 56 105 98 68)" "$(region before 56 105 98 68)") != 0 ]] ||
+    fail "the reels did not move after a click on Spin"
+[[ $(differing "$(region spinning 0 30 240 40)" "$(region reference 0 30 240 40)") == 0 ]] ||
+    fail "the cabinet changed while spinning"
+
+# A second copy brings the first forward and leaves with 0; still one window.
+timeout 20 "$game" > "$work/second.log" 2>&1 || fail "the second copy ended with $?"
+[[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 1 ]] || fail "a second window appeared"
+kill -0 "$game_pid" || fail "the first copy is gone"
+
+# A quit request from the desktop ends the game with 0.
+kill -TERM "$game_pid"  # SDL turns it into a quit request, as closing the window does
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$game_pid" || fail "the game ended with $? after its window closed"
+echo "1 passed, 0 failed"
