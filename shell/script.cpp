@@ -50,9 +50,9 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
         if (!lineText.empty() && lineText.back() == '\r') lineText.pop_back();
         std::istringstream words(lineText);
         std::vector<std::string> w;
-        for (std::string word; words >> word;)
-            w.push_back(word);
-        if (w.empty() || w[0][0] == '#') continue;
+        // A word that starts with '#' begins a comment, to the end of the line.
+        for (std::string word; words >> word && word[0] != '#';) w.push_back(word);
+        if (w.empty()) continue;
 
         const auto fail = [&](const std::string& reason) {
             problem = file + ":" + std::to_string(line) + ": " + reason;

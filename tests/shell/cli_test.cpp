@@ -73,7 +73,7 @@ TEST(Script, ParsesEveryCommand) {
     ASSERT_TRUE(parseScript("play.txt",
                             "# a comment\n"
                             "\n"
-                            "tap 170 270\r\n"
+                            "tap 170 270 # SPIN\r\n"
                             "  menu 40012  \n"
                             "passes 10\n"
                             "wait 3000\n"
