@@ -156,6 +156,19 @@ void platformReset() {
     s.presented = 0;
 }
 
+void plat::showLayer(const Window& w, uint32_t* display) {
+    const int top = w.rect.top + w.clientTop;
+    for (int y = 0; y < w.layerHeight; ++y) {
+        const int dy = top + y;
+        if (dy < 0 || dy >= DisplayHeight) continue;
+        for (int x = 0; x < w.layerWidth; ++x) {
+            const int dx = w.rect.left + x;
+            if (dx < 0 || dx >= DisplayWidth) continue;
+            display[dy * DisplayWidth + dx] = w.layer[static_cast<size_t>(y) * w.layerWidth + x];
+        }
+    }
+}
+
 const uint32_t* platformDisplay() {
     State& s = state();
     if (!s.backend) platformReset();
@@ -166,16 +179,7 @@ const uint32_t* platformDisplay() {
     for (int z = 0; z < s.zCount; ++z) {
         const Window& w = s.windows[s.zOrder[z]];
         if (!w.visible) continue;
-        int top = w.rect.top + w.clientTop;
-        for (int y = 0; y < w.layerHeight; ++y) {
-            int dy = top + y;
-            if (dy < 0 || dy >= DisplayHeight) continue;
-            for (int x = 0; x < w.layerWidth; ++x) {
-                int dx = w.rect.left + x;
-                if (dx < 0 || dx >= DisplayWidth) continue;
-                s.display[dy * DisplayWidth + dx] = w.layer[static_cast<size_t>(y) * w.layerWidth + x];
-            }
-        }
+        showLayer(w, s.display);
     }
     composeShell(display);
     s.composed = s.changes;

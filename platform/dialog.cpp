@@ -380,16 +380,7 @@ void composeDialog(const Canvas& display, int index) {
             if (okRect(index, &ok)) look::okButton(display, ok, d.okPressed);
         }
     }
-    int top = w.rect.top + w.clientTop;
-    for (int y = 0; y < w.layerHeight; ++y) {
-        int dy = top + y;
-        if (dy < 0 || dy >= DisplayHeight) continue;
-        for (int x = 0; x < w.layerWidth; ++x) {
-            int dx = w.rect.left + x;
-            if (dx < 0 || dx >= DisplayWidth) continue;
-            display.pixels[dy * DisplayWidth + dx] = w.layer[static_cast<size_t>(y) * w.layerWidth + x];
-        }
-    }
+    showLayer(w, display.pixels);
 }
 
 LRESULT dialogSend(int slot, UINT message, WPARAM wParam, LPARAM lParam) {

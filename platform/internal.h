@@ -313,6 +313,9 @@ void resizeLayer(Window& window, int width, int height);
 bool dispatchPaint();       // sends one pending WM_PAINT; true if one was sent
 int menuBarOf(int window);  // menu bar window slot owned by this window, or -1
 
+// Copies a window's client layer onto the 240 x 320 display pixels at its place (core.cpp).
+void showLayer(const Window& w, uint32_t* display);
+
 // Shell (shell.cpp, dialog.cpp).
 void resetShell();
 LRESULT menuBarProc(int slot, UINT message, WPARAM wParam, LPARAM lParam);

@@ -48,7 +48,7 @@ struct Sdl {
     int16_t penY = 0;
     // Sound, shared with the audio callback under the device lock.
     SDL_AudioDeviceID audio = 0;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audioFormat{};  // what the device plays
     CachedSound sounds[MaxCachedSounds];
     int nextCache = 0;
     const CachedSound* playing = nullptr;
@@ -86,7 +86,7 @@ std::string narrow(const WCHAR* text) {
 }
 
 void SDLCALL fillAudio(void*, Uint8* stream, int length) {
-    Uint8 silence = sdl.spec.silence;
+    Uint8 silence = sdl.audioFormat.silence;
     size_t want = static_cast<size_t>(length);
     size_t done = 0;
     while (done < want && sdl.playing && !sdl.playing->samples.empty()) {
@@ -111,7 +111,7 @@ const CachedSound* converted(const WaveSound& wave) {
     SDL_AudioCVT cvt;
     SDL_AudioFormat from = wave.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
     if (SDL_BuildAudioCVT(&cvt, from, static_cast<Uint8>(wave.channels), static_cast<int>(wave.sampleRate),
-                          sdl.spec.format, sdl.spec.channels, sdl.spec.freq) < 0) {
+                          sdl.audioFormat.format, sdl.audioFormat.channels, sdl.audioFormat.freq) < 0) {
         return nullptr;
     }
     uint32_t frame = static_cast<uint32_t>(wave.channels) * (wave.bitsPerSample / 8u);
@@ -472,7 +472,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
         want.channels = 1;
         want.samples = 512;
         want.callback = fillAudio;
-        sdl.audio = SDL_OpenAudioDevice(nullptr, 0, &want, &sdl.spec,
+        sdl.audio = SDL_OpenAudioDevice(nullptr, 0, &want, &sdl.audioFormat,
                                         SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }

@@ -77,7 +77,7 @@ void buildCatalogue(testres::Catalogue& c) {
                                                 {u"Exit", 40005, 0, {}}};
     c.add(4, 102, testres::makeMenu({{u"Options", 0, 0, items}}));
     c.add(10, 102, testres::makeMenuBarRecord(102, {{40004, 104, 0}}));
-    testres::DialogSpec about;
+    testres::DialogTemplate about;
     about.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
     about.exStyle = WS_EX_CAPTIONOKBTN;
     about.cx = 137;

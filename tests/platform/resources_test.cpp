@@ -174,9 +174,9 @@ TEST_F(Resources, InstancesKeepTheirOwnResources) {
 }
 
 TEST_F(Resources, FindAndLoadGiveTheResourceBytes) {
-    testres::DialogSpec spec;
-    spec.title = u"About";
-    testres::Bytes dialog = testres::makeDialog(spec);
+    testres::DialogTemplate dialogTemplate;
+    dialogTemplate.title = u"About";
+    testres::Bytes dialog = testres::makeDialog(dialogTemplate);
     catalogue.add(5, 103, dialog);
     catalogue.addWave(104, testres::makeWave(8000, 100));
     HINSTANCE instance = instanceFromCatalogue(catalogue.get());

@@ -135,23 +135,23 @@ Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonSpec>& b
     return b;
 }
 
-Bytes makeDialog(const DialogSpec& spec) {
+Bytes makeDialog(const DialogTemplate& dialogTemplate) {
     Bytes b;
-    u32(b, spec.style);
-    u32(b, spec.exStyle);
-    u16(b, static_cast<uint32_t>(spec.items.size()));
-    u16(b, static_cast<uint16_t>(spec.x));
-    u16(b, static_cast<uint16_t>(spec.y));
-    u16(b, static_cast<uint16_t>(spec.cx));
-    u16(b, static_cast<uint16_t>(spec.cy));
+    u32(b, dialogTemplate.style);
+    u32(b, dialogTemplate.exStyle);
+    u16(b, static_cast<uint32_t>(dialogTemplate.items.size()));
+    u16(b, static_cast<uint16_t>(dialogTemplate.x));
+    u16(b, static_cast<uint16_t>(dialogTemplate.y));
+    u16(b, static_cast<uint16_t>(dialogTemplate.cx));
+    u16(b, static_cast<uint16_t>(dialogTemplate.cy));
     u16(b, 0);  // no menu
     u16(b, 0);  // standard class
-    text(b, spec.title);
-    if (spec.style & 0x40) {
-        u16(b, spec.pointSize);
-        text(b, spec.font);
+    text(b, dialogTemplate.title);
+    if (dialogTemplate.style & 0x40) {
+        u16(b, dialogTemplate.pointSize);
+        text(b, dialogTemplate.font);
     }
-    for (const DialogItemSpec& item : spec.items) {
+    for (const DialogItem& item : dialogTemplate.items) {
         align4(b);
         u32(b, item.style);
         u32(b, 0);

@@ -39,7 +39,7 @@ struct MenuBarButtonSpec {
 };
 Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonSpec>& buttons);
 
-struct DialogItemSpec {
+struct DialogItem {
     uint32_t style = 0;
     int16_t x = 0, y = 0, cx = 0, cy = 0;
     uint16_t id = 0xFFFF;
@@ -47,16 +47,16 @@ struct DialogItemSpec {
     std::u16string text;          // title text, unless iconId is set
     uint16_t iconId = 0;
 };
-struct DialogSpec {
+struct DialogTemplate {
     uint32_t style = 0;
     uint32_t exStyle = 0;
     int16_t x = 0, y = 0, cx = 0, cy = 0;
     std::u16string title;
     std::u16string font = u"System";
     uint16_t pointSize = 8;
-    std::vector<DialogItemSpec> items;
+    std::vector<DialogItem> items;
 };
-Bytes makeDialog(const DialogSpec& spec);
+Bytes makeDialog(const DialogTemplate& dialogTemplate);
 
 // A string table block: strings[i] is string (block - 1) * 16 + i.
 Bytes makeStringBlock(const std::vector<std::u16string>& strings);
