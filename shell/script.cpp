@@ -51,7 +51,8 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
         std::istringstream words(lineText);
         std::vector<std::string> w;
         // A word that starts with '#' begins a comment, to the end of the line.
-        for (std::string word; words >> word && word[0] != '#';) w.push_back(word);
+        for (std::string word; words >> word && word[0] != '#';)
+            w.push_back(word);
         if (w.empty()) continue;
 
         const auto fail = [&](const std::string& reason) {

@@ -8,7 +8,8 @@ namespace {
 
 void generatorStep(benchmark::State& state) {
     RandomSource::seed(12345);
-    for (auto _ : state) benchmark::DoNotOptimize(RandomSource::next());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RandomSource::next());
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(generatorStep);

@@ -12,8 +12,12 @@
 
 namespace {
 
-uint32_t read32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t read32(const uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t read16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 const ResourceEntry* findIcon(uint16_t id) {
     for (uint32_t i = 0; i < dorururaCatalogue.count; ++i) {
@@ -42,7 +46,8 @@ std::vector<uint8_t> decode(const ResourceEntry& icon, int& width, int& height) 
         for (int x = 0; x < width; ++x) {
             const uint8_t* c = palette + image[row * imageStride + static_cast<size_t>(x)] * 4;
             const bool transparent = (mask[row * maskStride + static_cast<size_t>(x / 8)] >> (7 - x % 8)) & 1;
-            uint8_t* out = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
+            uint8_t* out =
+                &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
             out[0] = c[2];
             out[1] = c[1];
             out[2] = c[0];
@@ -83,13 +88,18 @@ int main(int argc, char** argv) {
     png_init_io(png, file);
     const int size = width * scale;
     png_set_IHDR(png, info, static_cast<png_uint_32>(size), static_cast<png_uint_32>(height * scale), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<uint8_t> line(static_cast<size_t>(size) * 4);
     for (int y = 0; y < height * scale; ++y) {
         for (int x = 0; x < size; ++x) {
-            const size_t from = (static_cast<size_t>(y / scale) * static_cast<size_t>(width) + static_cast<size_t>(x / scale)) * 4;
-            for (int k = 0; k < 4; ++k) line[static_cast<size_t>(x) * 4 + static_cast<size_t>(k)] = rgba[from + static_cast<size_t>(k)];
+            const size_t from = (static_cast<size_t>(y / scale) * static_cast<size_t>(width) +
+                                 static_cast<size_t>(x / scale)) *
+                                4;
+            for (int k = 0; k < 4; ++k)
+                line[static_cast<size_t>(x) * 4 + static_cast<size_t>(k)] =
+                    rgba[from + static_cast<size_t>(k)];
         }
         png_write_row(png, line.data());
     }
