@@ -25,7 +25,8 @@ int headlessTap(int x, int y);  // down then up at the same point
 int headlessCommand(WORD id);   // WM_COMMAND id for the active window (the dialog when one is open)
 int headlessQuit();
 
-// The sound log: every PlaySoundW that changed what plays, in order.
+// The sound log: every PlaySoundW call, in order (a call without a sound logs a Stop even when
+// nothing plays).
 enum class SoundEventKind : uint8_t {
     Play,  // a wave started, once
     Loop,  // a wave started, looping

@@ -24,7 +24,6 @@ struct Runner {
     size_t next;         // the command to run, or the one running
     bool started;        // the running command has begun (input queued, clock noted)
     uint32_t mark;       // the pass or tick a running command counts from
-    size_t soundsShown;  // sound log entries already written to a state line
     bool failed;
     bool quitSent;
     std::FILE* out;
@@ -141,14 +140,15 @@ std::string stateLine(uint32_t pass, uint32_t tick) {
     s += "],\"warning\":" + std::to_string(textWidgets[CashWarning].flags) +
          ",\"page\":" + std::to_string(payTablePage) + ",\"sound\":" + (soundEnabled ? "true" : "false") +
          ",\"sounds\":[";
+    // The log is emptied after each state line, so a long run never fills it.
     const size_t count = headlessSoundEventCount();
-    for (size_t i = runner.soundsShown; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         char event[32];
         headlessFormatSoundEvent(headlessSoundEvent(i), event, sizeof event);
-        if (i != runner.soundsShown) s += ',';
+        if (i != 0) s += ',';
         s += std::string("\"") + event + "\"";
     }
-    runner.soundsShown = count;
+    headlessClearSoundLog();
     s += "]}";
     return s;
 }
@@ -160,7 +160,7 @@ int runScript(const Script& script, uint32_t startTick, uint32_t msPerPass, std:
     resetAppState();
     headlessSetStartTick(startTick);
     headlessSetPassStep(msPerPass);
-    runner = {&script, 0, false, 0, 0, false, false, out, err, &observer};
+    runner = {&script, 0, false, 0, false, false, out, err, &observer};
     platformSetPassHook(onPass, nullptr);
 
     const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOW);
