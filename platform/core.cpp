@@ -102,6 +102,10 @@ int platformInputPending() {
     return state().inputCount;
 }
 
+int platformPostedPending() {
+    return state().queueCount;
+}
+
 void platformUseBackend(const PlatformBackend* backend) {
     State& s = state();
     s.backend = backend && backend->tickCount ? backend : headlessBackend();

@@ -166,12 +166,14 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
     }
     if (static_cast<int64_t>(width) * rows > MaxBitmapPixels) return false;
     uint32_t tableCount = 0;
+    uint64_t tableEntries = used;  // a deeper bitmap may still carry a table (unused for its colours)
     if (bits <= 8) {
         uint32_t full = 1u << bits;
         tableCount = used == 0 ? full : used;
         if (tableCount > full) return false;
+        tableEntries = tableCount;
     }
-    uint64_t tableEnd = static_cast<uint64_t>(headerSize) + static_cast<uint64_t>(tableCount) * 4;
+    uint64_t tableEnd = static_cast<uint64_t>(headerSize) + tableEntries * 4;
     uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
     uint64_t imageEnd = tableEnd + stride * static_cast<uint64_t>(rows);
     if (icon) imageEnd += ((static_cast<uint64_t>(width) + 31) / 32) * 4 * static_cast<uint64_t>(rows);
@@ -247,8 +249,12 @@ void resetGdi() {
     mono.width = mono.height = 1;
     mono.mono = true;
     mono.pixels.assign(1, Black);
-    for (int i = 0; i < MaxDcs; ++i)
+    // Slots are emptied but keep their generations, so a handle from before the reset stays invalid.
+    for (int i = 0; i < MaxDcs; ++i) {
+        const uint16_t generation = s.dcs[i].generation;
         s.dcs[i] = DcObject{};
+        s.dcs[i].generation = generation;
+    }
     for (int i = 0; i < MaxIcons; ++i)
         s.icons[i].used = false;
     s.desktopDc = -1;
@@ -612,6 +618,13 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     if (!dibLayout(image->data, image->size, true, &dib)) return nullptr;
     if (dib.width > 32 || dib.height > 32) return nullptr;
     State& s = state();
+    // Loaded icons are shared, as on the device: the same icon of the same instance is one handle.
+    for (int i = 0; i < MaxIcons; ++i) {
+        const Icon& loaded = s.icons[i];
+        if (loaded.used && loaded.instance == instance && loaded.resourceId == id) {
+            return makeHandle<HICON>(Kind::Icon, static_cast<uint32_t>(i), loaded.generation);
+        }
+    }
     int slot = -1;
     for (int i = 0; i < MaxIcons; ++i) {
         if (!s.icons[i].used) {
@@ -622,6 +635,8 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     if (slot < 0) return nullptr;
     Icon& icon = s.icons[slot];
     icon.used = true;
+    icon.instance = instance;
+    icon.resourceId = id;
     icon.generation = nextGeneration(icon.generation);
     icon.width = dib.width;
     icon.height = dib.height;

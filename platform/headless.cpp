@@ -16,6 +16,7 @@ struct Headless {
     int clockBase = DefaultClock;
     SoundEvent log[MaxSoundEvents] = {};
     size_t logCount = 0;
+    size_t dropped = 0;  // events that found the log full
     bool playing = false;
     bool looping = false;
     WORD playingId = 0;
@@ -30,7 +31,11 @@ Headless& headless() {
 
 void record(SoundEventKind kind, WORD id) {
     Headless& h = headless();
-    if (h.logCount < MaxSoundEvents) h.log[h.logCount++] = SoundEvent{kind, id, h.tick};
+    if (h.logCount < MaxSoundEvents) {
+        h.log[h.logCount++] = SoundEvent{kind, id, h.tick};
+    } else {
+        ++h.dropped;
+    }
 }
 
 DWORD tickCount() {
@@ -77,6 +82,7 @@ void reset() {
     h.step = 16;
     h.clockBase = DefaultClock;
     h.logCount = 0;
+    h.dropped = 0;
     h.playing = false;
     h.looping = false;
     h.playingId = 0;
@@ -135,6 +141,9 @@ int headlessTap(int x, int y) {
 int headlessCommand(WORD id) {
     return platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 0, id});
 }
+int headlessPostCommand(HWND window, WORD id) {
+    return plat::postMessage(window, WM_COMMAND, id, 0) ? 1 : 0;
+}
 int headlessQuit() {
     return platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0, 0});
 }
@@ -150,6 +159,11 @@ SoundEvent headlessSoundEvent(size_t index) {
 
 void headlessClearSoundLog() {
     headless().logCount = 0;
+    headless().dropped = 0;
+}
+
+size_t headlessSoundEventsDropped() {
+    return headless().dropped;
 }
 
 int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize) {

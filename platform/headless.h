@@ -23,6 +23,9 @@ int headlessPenMove(int x, int y);
 int headlessPenUp(int x, int y);
 int headlessTap(int x, int y);  // down then up at the same point
 int headlessCommand(WORD id);   // WM_COMMAND id for the active window (the dialog when one is open)
+// Posts WM_COMMAND id to this window's queue directly, whatever menu or dialog is open (their
+// loops dispatch posted messages too). Gives 0 for no such window or a full queue.
+int headlessPostCommand(HWND window, WORD id);
 int headlessQuit();
 
 // The sound log: every PlaySoundW call, in order (a call without a sound logs a Stop even when
@@ -40,6 +43,8 @@ struct SoundEvent {
 size_t headlessSoundEventCount();
 SoundEvent headlessSoundEvent(size_t index);  // index out of range gives a Stop at tick 0
 void headlessClearSoundLog();
+// How many events found the log full (it holds 16384) since it was last cleared.
+size_t headlessSoundEventsDropped();
 // "play 105", "loop 104" or "stop", written into text (always NUL-terminated); gives the length.
 int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize);
 // Whether a wave plays now, which, and whether it loops. A wave played once ends after its

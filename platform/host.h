@@ -57,6 +57,8 @@ struct HostEvent {
 int platformPushInput(const HostEvent& event);
 // How many raw input events wait to be taken.
 int platformInputPending();
+// How many posted messages wait in the queue (the messages that input and menus turn into).
+int platformPostedPending();
 
 // ---- Backend ----------------------------------------------------------------------------------
 

@@ -84,6 +84,8 @@ struct DcObject {
 struct Icon {
     bool used = false;
     uint16_t generation = 0;
+    HINSTANCE instance = nullptr;  // where it was loaded from: an icon loads once and is shared
+    uint16_t resourceId = 0;
     int width = 0;
     int height = 0;
     uint32_t colour[32 * 32];

@@ -66,6 +66,14 @@ int firstMatchingEntry() {
     return -1;
 }
 
+uint32_t payEntryForDraw(uint32_t w) {
+    const PayEntry* table = currentMachineDef().payTable;
+    uint32_t k = 0;
+    while (k < payEntryCount && table[k].cumulativeWeight < w)
+        ++k;
+    return k;
+}
+
 void chooseOutcome() {
     const MachineDef& d = currentMachineDef();
     const int reels = d.reelCount < 0 ? 0 : (d.reelCount > MaxReels ? MaxReels : d.reelCount);
@@ -74,10 +82,7 @@ void chooseOutcome() {
     const uint32_t draw = RandomSource::below(10000);
     uint32_t k = payEntryCount;
     if (d.winThreshold >= 0 && draw <= static_cast<uint32_t>(d.winThreshold)) {
-        const uint32_t w = RandomSource::below(10000);
-        k = 0;
-        while (k < payEntryCount && d.payTable[k].cumulativeWeight < w)
-            ++k;
+        k = payEntryForDraw(RandomSource::below(10000));
     }
 
     if (k < payEntryCount) {

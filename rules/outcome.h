@@ -20,6 +20,10 @@ int16_t computeSlowdownDistance();
 // Decides the next spin on the machine in play and writes the outcome above.
 void chooseOutcome();
 
+// The pay entry that a winning spin's entry draw w (0 to 9999) picks on the machine in play: the first
+// whose cumulative weight is at least w; payEntryCount when there is none.
+uint32_t payEntryForDraw(uint32_t w);
+
 // True when resultSymbols match a pay entry with an index lower than k.
 bool matchesEarlierEntry(uint32_t k);
 

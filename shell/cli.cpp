@@ -42,7 +42,7 @@ struct NumberOption {
 }  // namespace
 
 bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, std::string& problem) {
-    bool scriptGiven = false, startTickGiven = false, msPerPassGiven = false;
+    bool scriptGiven = false, startTickGiven = false, msPerPassGiven = false, passRateGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         if (flag == "--help" || flag == "-h") {
@@ -83,7 +83,10 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, s
                 return false;
             }
             if (flag == "--scale") o.scale = static_cast<int>(n);
-            if (flag == "--pass-rate") o.passRate = static_cast<int>(n);
+            if (flag == "--pass-rate") {
+                o.passRate = static_cast<int>(n);
+                passRateGiven = true;
+            }
             if (flag == "--start-tick") {
                 o.startTick = static_cast<uint32_t>(n);
                 startTickGiven = true;
@@ -100,6 +103,10 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, s
     if (o.help || o.version) return true;
     if (o.headless && !scriptGiven) {
         problem = "--headless needs --script FILE";
+        return false;
+    }
+    if (o.headless && (o.scale != 0 || o.fullscreen || passRateGiven || o.mute)) {
+        problem = "--scale, --fullscreen, --pass-rate and --mute go without --headless";
         return false;
     }
     if (!o.headless && (scriptGiven || startTickGiven || msPerPassGiven)) {

@@ -21,9 +21,9 @@ namespace {
 // Where the script stands, kept between passes.
 struct Runner {
     const Script* script;
-    size_t next;         // the command to run, or the one running
-    bool started;        // the running command has begun (input queued, clock noted)
-    uint32_t mark;       // the pass or tick a running command counts from
+    size_t next;    // the command to run, or the one running
+    bool started;   // the running command has begun (input queued, clock noted)
+    uint32_t mark;  // the pass or tick a running command counts from
     bool failed;
     bool quitSent;
     std::FILE* out;
@@ -54,11 +54,12 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
                     headlessPenDown(c.a, c.b);
                     headlessPenUp(c.a, c.b);
                 } else {
-                    headlessCommand(static_cast<WORD>(c.a));
+                    headlessPostCommand(mainWindow, static_cast<WORD>(c.a));
                 }
                 return false;
             }
-            return platformInputPending() == 0;
+            // Taken: the raw input and every message it turned into (a menu item's command, say).
+            return platformInputPending() == 0 && platformPostedPending() == 0;
         case ScriptOp::Passes:
             if (!runner.started) {
                 runner.started = true;
@@ -147,6 +148,9 @@ std::string stateLine(uint32_t pass, uint32_t tick) {
         headlessFormatSoundEvent(headlessSoundEvent(i), event, sizeof event);
         if (i != 0) s += ',';
         s += std::string("\"") + event + "\"";
+    }
+    if (const size_t dropped = headlessSoundEventsDropped()) {
+        s += (count != 0 ? ",\"" : "\"") + std::to_string(dropped) + " more\"";
     }
     headlessClearSoundLog();
     s += "]}";

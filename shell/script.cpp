@@ -1,5 +1,6 @@
 #include "shell/script.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -114,8 +115,9 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
 }
 
 bool loadScript(const std::string& file, Script& script, std::string& problem) {
+    std::error_code error;
     std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    if (!in || std::filesystem::is_directory(file, error)) {
         problem = file + ":0: cannot read the script";
         return false;
     }

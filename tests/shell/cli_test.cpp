@@ -57,6 +57,9 @@ TEST(CommandLine, NamesTheProblem) {
         {{"--headless", "--script"}, "--script needs a file"},
         {{"--headless", "--script", "x", "--ms-per-pass", "0"}, "--ms-per-pass takes"},
         {{"--headless", "--script", "x", "--start-tick", "4294967296"}, "--start-tick takes"},
+        {{"--headless", "--script", "x", "--mute"},
+         "--scale, --fullscreen, --pass-rate and --mute go without --headless"},
+        {{"--scale", "2", "--headless", "--script", "x"}, "go without --headless"},
     };
     for (const auto& b : bad) {
         ProgramOptions o;
@@ -132,6 +135,8 @@ TEST(Script, ReportsFileAndLine) {
     std::string problem;
     EXPECT_FALSE(loadScript("/nonexistent/dir/script.txt", s, problem));
     EXPECT_EQ(problem, "/nonexistent/dir/script.txt:0: cannot read the script");
+    EXPECT_FALSE(loadScript("/tmp", s, problem));
+    EXPECT_EQ(problem, "/tmp:0: cannot read the script") << "a folder is no script";
 }
 
 TEST(Script, NamesEveryGameState) {

@@ -21,6 +21,7 @@ constexpr const char* BetMaxTap = "tap 100 253\n";
 constexpr const char* SpinTap = "tap 170 253\n";
 constexpr const char* OptionsTap = "tap 20 307\n";     // the menu bar's "Options" button
 constexpr const char* ElsewhereTap = "tap 200 150\n";  // right of the open popup menu
+constexpr const char* DoneTap = "tap 225 12\n";        // the About box's "ok" in the navigation bar
 
 struct Session {
     int code;
@@ -277,18 +278,51 @@ TEST(Runner, LoanEndsBroke) {
     EXPECT_EQ(number(s.lines[2], "warning") & 1, 0) << "the warning is taken away";
 }
 
-TEST(Runner, AboutBoxIsModalUntilDone) {
+TEST(Runner, TappedMenuItemsActBeforeTheNextLine) {
+    // Where "Sound Off" and "About Dorurura" stand in the open menu.
+    RECT soundOff = {}, about = {};
+    play(std::string(OptionsTap) + "state\n", 0, [&](const std::string&) {
+        platformMenuItemRect(40006, &soundOff);
+        platformMenuItemRect(40003, &about);
+    });
+    ASSERT_GT(soundOff.bottom, soundOff.top);
+    const auto tapIn = [](const RECT& r) {
+        return "tap " + std::to_string((r.left + r.right) / 2) + " " +
+               std::to_string((r.top + r.bottom) / 2) + "\n";
+    };
     std::vector<int> depths;
-    const auto observe = [&](const std::string&) { depths.push_back(platformDialogDepth()); };
-    const Session s =
-        play("until Idle\nstate\nmenu 40003\npasses 300\nstate\nmenu 1\npasses 2\nstate\n", 0, observe);
+    const Session s = play(std::string("until Idle\n") + OptionsTap + tapIn(soundOff) + "state\n" +
+                               OptionsTap + tapIn(about) + "state\n" + DoneTap + "state\n",
+                           0, [&](const std::string&) { depths.push_back(platformDialogDepth()); });
     ASSERT_EQ(s.code, 0) << s.err;
     ASSERT_EQ(s.lines.size(), 3u);
+    EXPECT_EQ(field(s.lines[0], "sound"), "false");
     EXPECT_EQ(depths, (std::vector<int>{0, 1, 0}));
+}
+
+TEST(Runner, AboutBoxIsModalUntilDone) {
+    std::vector<int> depths;
+    RECT done = {};
+    const auto observe = [&](const std::string&) {
+        depths.push_back(platformDialogDepth());
+        if (platformDialogDepth() > 0) platformDoneButtonRect(&done);
+    };
+    const Session s =
+        play(std::string("until Idle\nstate\nmenu 40003\npasses 300\nstate\n") + DoneTap + "state\n" +
+                 "menu 40003\npasses 5\nmenu 40012\nstate\n" +  // a command for the game meanwhile
+                 DoneTap + "state\n",
+             0, observe);
+    ASSERT_EQ(s.code, 0) << s.err;
+    ASSERT_EQ(s.lines.size(), 5u);
+    EXPECT_EQ(depths, (std::vector<int>{0, 1, 0, 1, 0}));
+    EXPECT_TRUE(done.left <= 225 && 225 < done.right && done.top <= 12 && 12 < done.bottom)
+        << "the Done button";
     // While the box is open the game neither ticks nor draws: the buttons keep their first look.
     EXPECT_EQ(field(s.lines[1], "state"), "\"Idle\"");
     EXPECT_GT(number(s.lines[1], "tick"), number(s.lines[0], "tick") + 4000) << "deadlines keep counting";
     EXPECT_EQ(field(s.lines[1], "buttons"), field(s.lines[0], "buttons"));
+    // Commands still reach the main window under the box.
+    EXPECT_EQ(number(s.lines[3], "credits"), number(s.lines[2], "credits") + 20);
 }
 
 TEST(Runner, ExitAndCloseEndTheProgram) {

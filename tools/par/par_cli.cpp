@@ -165,6 +165,9 @@ void printSheet(std::FILE* out, int machine) {
     std::fprintf(out, "Pays more than the stake  %.3f%% (%s)\n", percent(s.overStakeChance),
                  oneIn(s.overStakeChance).c_str());
     std::fprintf(out, "Standard deviation        %.4f coins per coin bet\n", s.standardDeviation);
+    std::fprintf(out,
+                 "Exact chances take each draw of 0 to 9999 as equally likely. The generator's remainders\n"
+                 "come within 1 part in 214,748 of that (draws 1 to 3646 are that much likelier).\n");
 }
 
 void simulate(std::FILE* out, int machine, uint64_t spins, uint32_t seed) {

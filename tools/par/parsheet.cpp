@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "rules/outcome.h"
+
 ParSheet computeParSheet(int machine) {
     ParSheet sheet = {};
     const MachineDef& d = machineDefs[machine];
@@ -9,18 +11,17 @@ ParSheet computeParSheet(int machine) {
     sheet.winChances = static_cast<uint32_t>(d.winThreshold) + 1;
     sheet.entryCount = countPayEntries(d.payTable);
 
-    // The entry draw w runs from 0 to 9999 and picks the first entry whose cumulative weight is at
-    // least w: entry 0 takes w = 0 too, and the last entry stops at 9999.
-    uint32_t taken = 0;  // entry draws below this value are already picked
+    // How many of the 10000 entry draws pick each entry, by the game's own choice.
+    useMachineRules(static_cast<uint8_t>(machine));
+    for (uint32_t w = 0; w < 10000; ++w) {
+        const uint32_t k = payEntryForDraw(w);
+        if (k < sheet.entryCount) ++sheet.entries[k].weight;
+    }
     double meanSquare = 0;
     for (uint32_t k = 0; k < sheet.entryCount; ++k) {
         ParEntry& e = sheet.entries[k];
         e.pattern = d.payTable[k].pattern;
         e.multiplier = readMultiplier(e.pattern);
-        const uint32_t reach =
-            d.payTable[k].cumulativeWeight >= 10000 ? 10000 : d.payTable[k].cumulativeWeight + 1;
-        e.weight = reach > taken ? reach - taken : 0;
-        if (reach > taken) taken = reach;
         e.chance = static_cast<uint64_t>(sheet.winChances) * e.weight;
         sheet.returnNumerator += e.chance * e.multiplier;
         if (e.multiplier > 0) sheet.hitChance += e.chance;

@@ -27,7 +27,7 @@ struct ParSheet {
     double standardDeviation;  // of the payout per coin bet
 };
 
-// Builds the sheet of machine 0 to 3.
+// Builds the sheet of machine 0 to 3 (and leaves that machine's rules in play).
 ParSheet computeParSheet(int machine);
 
 uint64_t greatestCommonDivisor(uint64_t a, uint64_t b);
