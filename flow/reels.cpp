@@ -24,6 +24,7 @@ int speedOf(const ReelState& r) {
 }  // namespace
 
 int stripPeriod(int reel) {
+    if (reel < 0 || reel >= MaxReels) return 0;
     const ReelState& r = reels[reel];
     if (stripSprite.image != nullptr && stripSprite.height > r.stripWindow.h) {
         return stripSprite.height - r.stripWindow.h;
@@ -33,7 +34,7 @@ int stripPeriod(int reel) {
 }
 
 bool reelMoving(int reel) {
-    return speedOf(reels[reel]) != 0;
+    return reel >= 0 && reel < MaxReels && speedOf(reels[reel]) != 0;
 }
 
 void advanceReels() {

@@ -23,6 +23,7 @@ void setSoundEnabled(uint8_t on) {
 }
 
 void resetSound() {
+    if (currentSound != nullptr) stopSound(currentSound);  // nothing keeps playing past a reset
     soundEnabled = 1;
     currentSound = nullptr;
 }
