@@ -148,6 +148,32 @@ TEST_F(Rescomp, ErrorsNameTheLine) {
     EXPECT_NE(error("1 RCDATA BEGIN 1 END\n1 RCDATA BEGIN 2 END\n").find("twice"), std::string::npos);
     EXPECT_NE(error("STRINGTABLE BEGIN 1 \"unterminated END\n").find("unterminated"), std::string::npos);
     EXPECT_NE(error("#include \"x.h\"\n").find("unsupported directive"), std::string::npos);
+    EXPECT_NE(error("1 RCDATA BEGIN 1099511627776L END\n").find("32 bits"), std::string::npos);
+}
+
+TEST_F(Rescomp, RefusesBitmapsTheProgramCouldNotLoad) {
+    // A 2 x 2, 8-bit bitmap with a two-colour table: 14 + 40 + 8 header bytes, then 2 rows of 4.
+    const auto bmp = [](uint32_t used, size_t pixelBytes) {
+        std::string b(14 + 40 + 8 + pixelBytes, '\0');
+        const auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = static_cast<char>(v >> (8 * i));
+        };
+        b[0] = 'B';
+        b[1] = 'M';
+        put32(10, 14 + 40 + 8);
+        put32(14, 40);
+        put32(18, 2);
+        put32(22, 2);
+        b[26] = 1;  // planes
+        b[28] = 8;  // bits
+        put32(46, used);
+        return b;
+    };
+    write("good.bmp", bmp(2, 8));
+    write("short.bmp", bmp(2, 5));
+    EXPECT_NO_THROW(compile("1 BITMAP \"good.bmp\"\n"));
+    EXPECT_NE(error("1 BITMAP \"short.bmp\"\n").find("cut short"), std::string::npos);
 }
 
 }  // namespace

@@ -466,8 +466,18 @@ struct Parser {
         if (headerSize != 40) error(name + ": only the 40-byte information header is supported");
         if (compression != 0) error(name + ": compressed bitmaps are not supported");
         if (bits != 1 && bits != 4 && bits != 8 && bits != 24) error(name + ": unsupported depth");
+        const int32_t width = static_cast<int32_t>(get32(file, 18));
+        const int32_t height = static_cast<int32_t>(get32(file, 22));
+        if (get16(file, 26) != 1) error(name + ": a bitmap has one plane");
+        if (width <= 0 || height == 0 || height == INT32_MIN) error(name + ": bad size");
+        if (bits <= 8 && used > (1u << bits)) error(name + ": more colours than the depth holds");
         uint32_t colours = bits <= 8 ? (used != 0 ? used : (1u << bits)) : used;
-        if (offBits != 14 + 40 + 4 * colours) error(name + ": colour table and pixels are not packed");
+        if (offBits != 14 + 40 + 4 * static_cast<uint64_t>(colours))
+            error(name + ": colour table and pixels are not packed");
+        // The pixels must all be there, or the program would find no bitmap at run time.
+        const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+        const uint64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
+        if (file.size() < offBits + stride * rows) error(name + ": the pixels are cut short");
         return std::vector<uint8_t>(file.begin() + 14, file.end());
     }
 
@@ -829,6 +839,8 @@ struct Parser {
             } else {
                 bool isLong = tok.kind == Tok::Number && tok.wide;
                 int64_t v = expression();
+                if (isLong && (v < INT32_MIN || v > UINT32_MAX))
+                    error("value " + std::to_string(v) + " does not fit 32 bits");
                 if (isLong)
                     put32(data, static_cast<uint32_t>(v));
                 else
