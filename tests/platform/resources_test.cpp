@@ -90,9 +90,12 @@ TEST_F(Resources, RowsAreReadBottomUpOrTopDown) {
     Dib down = up;
     down.topDown = true;
     Dib truecolour{2, 2, 24, {}, {0x112233, 0x445566, 0x778899, 0xAABBCC}};
+    Dib truecolourWithTable = truecolour;  // a table that a 24-bit bitmap carries but does not use
+    truecolourWithTable.palette = {0xFF0000, 0x00FF00, 0x0000FF};
     catalogue.add(2, 1, testres::makeDib(up));
     catalogue.add(2, 2, testres::makeDib(down));
     catalogue.add(2, 3, testres::makeDib(truecolour));
+    catalogue.add(2, 4, testres::makeDib(truecolourWithTable));
     HINSTANCE instance = instanceFromCatalogue(catalogue.get());
     for (int id : {1, 2}) {
         HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(id));
@@ -103,6 +106,7 @@ TEST_F(Resources, RowsAreReadBottomUpOrTopDown) {
     }
     int w = 0, h = 0;
     EXPECT_EQ(bitmapPixels(LoadBitmapW(instance, MAKEINTRESOURCEW(3)), &w, &h), truecolour.pixels);
+    EXPECT_EQ(bitmapPixels(LoadBitmapW(instance, MAKEINTRESOURCEW(4)), &w, &h), truecolour.pixels);
 }
 
 TEST_F(Resources, MalformedOrMissingBitmapsGiveNoHandle) {
@@ -208,7 +212,11 @@ TEST_F(Resources, IconPrefersTheStandardSize) {
     catalogue.add(14, 101, testres::makeGroupIcon({{16, 1}, {32, 3}}));
     catalogue.add(14, 102, testres::makeGroupIcon({{32, 9}}));
     HINSTANCE instance = instanceFromCatalogue(catalogue.get());
-    EXPECT_NE(LoadIconW(instance, MAKEINTRESOURCEW(101)), nullptr);
+    const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+    EXPECT_NE(icon, nullptr);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(101)), icon) << "a loaded icon is shared, never used up";
+    }
     EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(102)), nullptr) << "its image is missing";
     EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(103)), nullptr);
 }
