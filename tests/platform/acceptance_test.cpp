@@ -71,7 +71,7 @@ uint32_t spriteIndex(int x, int y) {
 
 void buildCatalogue(testres::Catalogue& c) {
     c.addString(104, u"Options");
-    std::vector<testres::MenuItemSpec> items = {{u"First", 40011, MF_CHECKED, {}},
+    std::vector<testres::MenuItemDesc> items = {{u"First", 40011, MF_CHECKED, {}},
                                                 {u"", 0, 0, {}},
                                                 {u"About", 40003, 0, {}},
                                                 {u"Exit", 40005, 0, {}}};

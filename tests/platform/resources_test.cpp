@@ -215,7 +215,8 @@ TEST_F(Resources, IconPrefersTheStandardSize) {
     const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(101));
     EXPECT_NE(icon, nullptr);
     for (int i = 0; i < 100; ++i) {
-        ASSERT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(101)), icon) << "a loaded icon is shared, never used up";
+        ASSERT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(101)), icon)
+            << "a loaded icon is shared, never used up";
     }
     EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(102)), nullptr) << "its image is missing";
     EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(103)), nullptr);

@@ -14,7 +14,7 @@
 
 namespace {
 
-using testres::MenuItemSpec;
+using testres::MenuItemDesc;
 
 HINSTANCE instance = nullptr;
 HWND menuBar = nullptr;
@@ -28,7 +28,7 @@ void buildCatalogue(testres::Catalogue& c) {
     c.addString(1, u"dorurura");
     c.addString(3, u"DORURURA");
     c.addString(104, u"Options");
-    std::vector<MenuItemSpec> items = {
+    std::vector<MenuItemDesc> items = {
         {u"Please lend me $20", 40012, 0, {}},
         {u"", 0, 0, {}},
         {u"Reriv Eduvud", 40011, MF_CHECKED, {}},

@@ -79,9 +79,9 @@ void packRow(Bytes& b, const uint32_t* row, int width, int bits) {
     }
 }
 
-void menuItems(Bytes& b, const std::vector<MenuItemSpec>& items) {
+void menuItems(Bytes& b, const std::vector<MenuItemDesc>& items) {
     for (size_t i = 0; i < items.size(); ++i) {
-        const MenuItemSpec& item = items[i];
+        const MenuItemDesc& item = items[i];
         uint32_t flags = item.flags;
         if (i + 1 == items.size()) flags |= 0x80;  // MF_END
         if (!item.children.empty()) {
@@ -111,7 +111,7 @@ Bytes makeDib(const Dib& dib) {
     return b;
 }
 
-Bytes makeMenu(const std::vector<MenuItemSpec>& items) {
+Bytes makeMenu(const std::vector<MenuItemDesc>& items) {
     Bytes b;
     u16(b, 0);
     u16(b, 0);
@@ -119,11 +119,11 @@ Bytes makeMenu(const std::vector<MenuItemSpec>& items) {
     return b;
 }
 
-Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonSpec>& buttons) {
+Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonDesc>& buttons) {
     Bytes b;
     u16(b, menuId);
     u16(b, static_cast<uint32_t>(buttons.size()));
-    for (const MenuBarButtonSpec& button : buttons) {
+    for (const MenuBarButtonDesc& button : buttons) {
         u16(b, 0xFFFE);
         u16(b, button.command);
         u16(b, 4);

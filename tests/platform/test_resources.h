@@ -23,21 +23,21 @@ struct Dib {
 };
 Bytes makeDib(const Dib& dib);
 
-struct MenuItemSpec {
+struct MenuItemDesc {
     std::u16string text;  // empty with id 0: a separator
     uint16_t id = 0;
     uint16_t flags = 0;                  // MF_CHECKED, MF_GRAYED ...
-    std::vector<MenuItemSpec> children;  // non-empty: a popup
+    std::vector<MenuItemDesc> children;  // non-empty: a popup
 };
-Bytes makeMenu(const std::vector<MenuItemSpec>& items);
+Bytes makeMenu(const std::vector<MenuItemDesc>& items);
 
-struct MenuBarButtonSpec {
+struct MenuBarButtonDesc {
     uint16_t command;
     uint16_t label;    // string resource
     uint16_t submenu;  // index of the popup in the menu
     uint16_t style = 0x18;
 };
-Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonSpec>& buttons);
+Bytes makeMenuBarRecord(uint16_t menuId, const std::vector<MenuBarButtonDesc>& buttons);
 
 struct DialogItem {
     uint32_t style = 0;

@@ -16,13 +16,13 @@ namespace {
 
 using restest::GameResources;
 
-struct BitmapSpec {
+struct BitmapDesc {
     uint16_t id;
     int width, height, bits;
 };
 
 // Every bitmap of the game.
-const BitmapSpec AllBitmaps[] = {
+const BitmapDesc AllBitmaps[] = {
     {108, 240, 240, 8}, {120, 240, 240, 8}, {111, 240, 240, 8}, {125, 240, 240, 8}, {131, 240, 240, 8},
     {121, 24, 374, 8},  {112, 28, 374, 8},  {127, 24, 374, 8},  {132, 28, 363, 8},  {113, 320, 27, 4},
     {114, 320, 27, 1},  {115, 84, 19, 4},   {116, 40, 5, 4},    {117, 68, 18, 8},   {118, 68, 18, 8},
@@ -58,27 +58,27 @@ int luminance(uint32_t rgb) {
 class Bitmaps : public GameResources {};
 
 TEST_F(Bitmaps, EveryBitmapHasItsSizeDepthAndFullColourTable) {
-    for (const BitmapSpec& spec : AllBitmaps) {
-        SCOPED_TRACE("bitmap " + std::to_string(spec.id));
-        std::vector<uint8_t> b = bytes(RT_BITMAP, spec.id);
+    for (const BitmapDesc& expected : AllBitmaps) {
+        SCOPED_TRACE("bitmap " + std::to_string(expected.id));
+        std::vector<uint8_t> b = bytes(RT_BITMAP, expected.id);
         ASSERT_FALSE(b.empty());
         restest::DibHeader h = restest::dibHeader(b);
         EXPECT_EQ(h.headerSize, 40u);
-        EXPECT_EQ(h.width, spec.width);
-        EXPECT_EQ(h.height, spec.height);  // positive: stored bottom-up
+        EXPECT_EQ(h.width, expected.width);
+        EXPECT_EQ(h.height, expected.height);  // positive: stored bottom-up
         EXPECT_EQ(h.planes, 1u);
-        EXPECT_EQ(h.bits, static_cast<uint32_t>(spec.bits));
+        EXPECT_EQ(h.bits, static_cast<uint32_t>(expected.bits));
         EXPECT_EQ(h.compression, 0u);
-        EXPECT_TRUE(h.coloursUsed == 0 || h.coloursUsed == (1u << spec.bits));
-        EXPECT_EQ(h.tableEntries, size_t{1} << spec.bits);
+        EXPECT_TRUE(h.coloursUsed == 0 || h.coloursUsed == (1u << expected.bits));
+        EXPECT_EQ(h.tableEntries, size_t{1} << expected.bits);
         EXPECT_EQ(b.size(), h.expectedSize);
 
-        HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(spec.id));
+        HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(expected.id));
         ASSERT_NE(bitmap, nullptr);
         BITMAP info{};
         ASSERT_NE(GetObjectW(bitmap, sizeof info, &info), 0);
-        EXPECT_EQ(info.bmWidth, spec.width);
-        EXPECT_EQ(info.bmHeight, spec.height);
+        EXPECT_EQ(info.bmWidth, expected.width);
+        EXPECT_EQ(info.bmHeight, expected.height);
         DeleteObject(bitmap);
     }
 }

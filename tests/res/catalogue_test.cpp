@@ -40,32 +40,32 @@ TEST_F(Catalogue, HoldsEachResourceOnceInEnglishUnitedStates) {
 
 // ---- Sounds ---------------------------------------------------------------------------------------
 
-struct WaveSpec {
+struct WaveDesc {
     uint16_t id;
     uint32_t rate, dataBytes, fileBytes;
 };
-const WaveSpec Waves[3] = {{104, 8000, 3300, 3344}, {105, 11025, 489, 533}, {106, 11025, 2183, 2228}};
+const WaveDesc Waves[3] = {{104, 8000, 3300, 3344}, {105, 11025, 489, 533}, {106, 11025, 2183, 2228}};
 
 TEST_F(Catalogue, SoundsAreMono8BitPcmWavesOfTheirRatesAndSizes) {
-    for (const WaveSpec& spec : Waves) {
-        SCOPED_TRACE("wave " + std::to_string(spec.id));
-        std::vector<uint8_t> w = bytes(u"WAVE", spec.id);
-        ASSERT_EQ(w.size(), spec.fileBytes);
+    for (const WaveDesc& expected : Waves) {
+        SCOPED_TRACE("wave " + std::to_string(expected.id));
+        std::vector<uint8_t> w = bytes(u"WAVE", expected.id);
+        ASSERT_EQ(w.size(), expected.fileBytes);
         EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
-        EXPECT_EQ(u32(w, 4) + 8, spec.fileBytes);
+        EXPECT_EQ(u32(w, 4) + 8, expected.fileBytes);
         EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
-        EXPECT_EQ(u32(w, 16), 16u);        // the 16-byte format chunk
-        EXPECT_EQ(u16(w, 20), 1u);         // PCM
-        EXPECT_EQ(u16(w, 22), 1u);         // mono
-        EXPECT_EQ(u32(w, 24), spec.rate);  // samples per second
-        EXPECT_EQ(u32(w, 28), spec.rate);  // bytes per second
-        EXPECT_EQ(u16(w, 32), 1u);         // block align
-        EXPECT_EQ(u16(w, 34), 8u);         // bits per sample
+        EXPECT_EQ(u32(w, 16), 16u);            // the 16-byte format chunk
+        EXPECT_EQ(u16(w, 20), 1u);             // PCM
+        EXPECT_EQ(u16(w, 22), 1u);             // mono
+        EXPECT_EQ(u32(w, 24), expected.rate);  // samples per second
+        EXPECT_EQ(u32(w, 28), expected.rate);  // bytes per second
+        EXPECT_EQ(u16(w, 32), 1u);             // block align
+        EXPECT_EQ(u16(w, 34), 8u);             // bits per sample
         EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
-        EXPECT_EQ(u32(w, 40), spec.dataBytes);
+        EXPECT_EQ(u32(w, 40), expected.dataBytes);
         // Audible: the samples swing well away from the silent 128.
         int peak = 0;
-        for (uint32_t i = 0; i < spec.dataBytes; ++i)
+        for (uint32_t i = 0; i < expected.dataBytes; ++i)
             peak = std::max(peak, std::abs(w[44 + i] - 128));
         EXPECT_GT(peak, 60);
     }
