@@ -521,10 +521,29 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     // Within one bitmap, walk so that no source pixel is overwritten before it is read.
     bool upward = same && dy > sy;
     bool leftward = same && dy == sy && dx > sx;
+    // Colour onto monochrome needs each pixel looked at; everything else copies or combines rows.
+    const bool toMono = to.mono && !from.mono;
+    const size_t count = static_cast<size_t>(i1 - i0);
     for (int64_t n = 0; n < j1 - j0; ++n) {
         int64_t j = upward ? j1 - 1 - n : j0 + n;
         uint32_t* out = to.pixels + (dy + j) * to.stride + dx;
         const uint32_t* in = from.pixels + (sy + j) * from.stride + sx;
+        if (!toMono && rop == SRCCOPY) {
+            std::memmove(out + i0, in + i0, count * sizeof(uint32_t));
+            continue;
+        }
+        if (!toMono && !same) {
+            uint32_t* o = out + i0;
+            const uint32_t* p = in + i0;
+            if (rop == SRCAND) {
+                for (size_t m = 0; m < count; ++m)
+                    o[m] &= p[m];
+            } else {
+                for (size_t m = 0; m < count; ++m)
+                    o[m] |= p[m];
+            }
+            continue;
+        }
         for (int64_t m = 0; m < i1 - i0; ++m) {
             int64_t i = leftward ? i1 - 1 - m : i0 + m;
             uint32_t pixel = in[i];
