@@ -127,31 +127,7 @@ void copyBlock(Surface* target, const Surface* source, int dx, int dy, int w, in
                bool masked) {
     if (target == nullptr || source == nullptr) return;
     if (target->context == nullptr || source->context == nullptr) return;
-    // Clip to the source bitmap, then to the target, moving both corners together.
-    if (sx < 0) {
-        w += sx;
-        dx -= sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        h += sy;
-        dy -= sy;
-        sy = 0;
-    }
-    if (sx + w > source->width) w = source->width - sx;
-    if (sy + h > source->height) h = source->height - sy;
-    if (dx < 0) {
-        w += dx;
-        sx -= dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        h += dy;
-        sy -= dy;
-        dy = 0;
-    }
-    if (dx + w > target->width) w = target->width - dx;
-    if (dy + h > target->height) h = target->height - dy;
+    // BitBlt clips the copy at the edges of both bitmaps.
     if (w <= 0 || h <= 0) return;
     if (masked && source->mask != nullptr && source->maskContext != nullptr) {
         BitBlt(target->context, dx, dy, w, h, source->maskContext, sx, sy, SRCAND);
