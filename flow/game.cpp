@@ -1,5 +1,6 @@
 #include "flow/game.h"
 
+#include "flow/betting.h"
 #include "flow/buttons.h"
 #include "flow/input.h"
 #include "flow/machine.h"
@@ -11,7 +12,6 @@
 #include "rules/machines.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
-#include "rules/wallet.h"
 #include "shell/sound.h"
 
 using namespace ButtonFlags;
@@ -23,13 +23,12 @@ Rect16 stageRefreshRect = {};
 
 namespace {
 
-constexpr uint32_t SplashBitmap = 108;
 constexpr uint32_t SplashDuration = 3000;
 constexpr COLORREF DarkFill = 7;
 
 void blinkButtons() {
     const int count = currentMachineDef().buttonCount;
-    for (int i = 0; i < count && i < MaxControls; ++i) {
+    for (int i = 0; i < count; ++i) {
         const Button& b = buttons[i];
         if ((b.flags & Enabled) == 0 || b.blinkDeadline > GetTickCount()) continue;
         if ((b.flags & ShowUp) != 0) {
@@ -54,7 +53,7 @@ void gameInit() {
     createSurface(&StageSurface, &screen);
     createSurface(&BackBuffer, &screen);
     showLoadingScreen(&ScreenSurface);
-    showPicture(SplashBitmap, SplashDuration, Splash);
+    showPicture(IDB_SPLASH, SplashDuration, Splash);
     RandomSource::seed(GetTickCount());
 }
 

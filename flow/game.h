@@ -7,6 +7,17 @@
 #include "gfx/surface.h"
 #include "rules/types.h"
 
+// The game's state byte. No value other than these seven is ever stored.
+enum GameState : uint8_t {
+    Idle = 0,
+    Redraw = 2,
+    Spinning = 4,
+    Stopping = 5,
+    Broke = 7,
+    Splash = 9,
+    PayTable = 10,
+};
+
 // The state byte: one of the seven GameState values; Idle until gameInit puts up the splash.
 extern GameState gameState;
 

@@ -1,11 +1,11 @@
 #include "flow/input.h"
 
+#include "flow/betting.h"
 #include "flow/buttons.h"
 #include "flow/game.h"
 #include "gfx/frame.h"
 #include "platform/windows.h"
 #include "rules/machines.h"
-#include "rules/wallet.h"
 
 uint16_t payTablePage = 0;
 
@@ -28,7 +28,7 @@ void handleTap(int16_t x, int16_t y) {
         return;
     }
     const int count = d.buttonCount + d.hotAreaCount;
-    for (int k = 0; k < count && k < MaxControls; ++k) {
+    for (int k = 0; k < count; ++k) {
         if ((buttons[k].flags & ButtonFlags::Enabled) != 0 && rectContains(d.controlRects[k], x, y)) {
             doButtonAction(static_cast<ButtonAction>(k + 1));
         }

@@ -4,7 +4,14 @@
 
 #include <cstdint>
 
-#include "rules/types.h"
+// What a tap on control rectangle k (and Button record k) does: action k + 1.
+enum class ButtonAction : uint8_t {
+    BetOne = 1,
+    BetMax = 2,
+    Spin = 3,
+    OpenPayTable = 4,
+    More = 5,
+};
 
 // Index of the first pay entry on the pay table screen: a multiple of 6.
 extern uint16_t payTablePage;

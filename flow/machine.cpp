@@ -6,9 +6,9 @@
 #include "gfx/frame.h"
 #include "gfx/glyphs.h"
 #include "gfx/widgets.h"
+#include "flow/betting.h"
 #include "rules/machines.h"
 #include "rules/outcome.h"
-#include "rules/wallet.h"
 #include "shell/sound.h"
 
 using namespace ButtonFlags;
@@ -17,17 +17,13 @@ Sprite backgroundSprite = {};
 Sprite stripSprite = {};
 Rect16 reelUnionRect = {};
 
-namespace {
-
-int clampCount(int n, int most) {
-    return n < 0 ? 0 : (n > most ? most : n);
-}
-
-const GlyphSheetDef* sheetRow(int16_t row) {
-    return row >= 0 && row < GlyphSheetDefCount ? &glyphSheetDefs[row] : nullptr;
-}
-
-}  // namespace
+// Every machine's button sheets are rows of the glyph sheet table.
+static_assert([] {
+    for (const MachineDef& d : machineDefs)
+        for (const int16_t row : d.buttonSheets)
+            if (row < 0 || row >= GlyphSheetDefCount) return false;
+    return true;
+}());
 
 void setupMachine(uint8_t n) {
     if (n >= MachineCount) return;
@@ -42,7 +38,7 @@ void setupMachine(uint8_t n) {
     loadSprite(&backgroundSprite, d.backgroundBitmap, 0);
     loadSprite(&stripSprite, d.stripBitmap, 0);
     for (int i = 0; i < 3; ++i)
-        loadGlyphSheet(&glyphSheets[3 + i], sheetRow(d.buttonSheets[i]), 0);
+        loadGlyphSheet(&glyphSheets[3 + i], &glyphSheetDefs[d.buttonSheets[i]], 0);
 
     blit(&StageSurface, &backgroundSprite, &pictureRect, nullptr, 0);
     blit(&BackBuffer, &backgroundSprite, &pictureRect, nullptr, 0);
@@ -53,11 +49,10 @@ void setupMachine(uint8_t n) {
     wallet.bet = 0;
     wallet.lastWin = 0;
 
-    const int reelCount = clampCount(d.reelCount, MaxReels);
     int left = screenWidth, top = screenHeight, right = 0, bottom = 0;
     for (ReelState& r : reels)
         r = {};
-    for (int i = 0; i < reelCount; ++i) {
+    for (int i = 0; i < d.reelCount; ++i) {
         const Rect16& rr = d.reelRects[i];
         reels[i].stripWindow = {0, 0, rr.w, rr.h};
         reels[i].screenRect = rr;
@@ -70,26 +65,22 @@ void setupMachine(uint8_t n) {
     reelUnionRect = {static_cast<int16_t>(left), static_cast<int16_t>(top),
                      static_cast<int16_t>(right - left), static_cast<int16_t>(bottom - top)};
 
-    const int buttonCount = clampCount(d.buttonCount, MaxControls);
-    const int hotAreaCount = clampCount(d.hotAreaCount, MaxControls - buttonCount);
     for (Button& b : buttons)
         b = {};
-    for (int i = 0; i < buttonCount; ++i) {
+    for (int i = 0; i < d.buttonCount; ++i) {
         buttons[i].screenRect = d.controlRects[i];
         buttons[i].flags = Enabled | Dirty | ShowUp;
         buttons[i].glyph = 'a';
         buttons[i].blinkDeadline = 0;
     }
-    for (int j = 0; j < hotAreaCount; ++j)
-        buttons[buttonCount + j].flags = Enabled;
+    for (int j = 0; j < d.hotAreaCount; ++j)
+        buttons[d.buttonCount + j].flags = Enabled;
 
     if (wallet.credits < d.maxBet * wallet.coinValue) setButtonState(2, Dirty | ShowUp);
     if (wallet.credits < wallet.coinValue) {
         setButtonState(1, ShowUp);
         setButtonState(3, ShowUp);
     }
-
-    slowdownDistance = computeSlowdownDistance();
 
     textWidgets[BetDisplay].rect = d.betRect;
     textWidgets[WinDisplay].rect = d.winRect;
@@ -99,8 +90,7 @@ void setupMachine(uint8_t n) {
     updateWidget(CashWarning);
 
     gameState = wallet.credits < wallet.coinValue ? Broke : Redraw;
-    payEntryCount = countPayEntries(d.payTable);
-    currentMachine = n;
+    useMachineRules(n);
     renderFrame(1);
 }
 

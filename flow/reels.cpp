@@ -11,11 +11,6 @@ namespace {
 
 constexpr int StoppedStage = SpeedStageCount - 1;
 
-int reelCountInPlay() {
-    const int n = currentMachineDef().reelCount;
-    return n < 0 ? 0 : (n > MaxReels ? MaxReels : n);
-}
-
 int speedOf(const ReelState& r) {
     const int stage = r.speedStage < 0 ? 0 : (r.speedStage > StoppedStage ? StoppedStage : r.speedStage);
     return speedTable[stage];
@@ -38,7 +33,7 @@ bool reelMoving(int reel) {
 }
 
 void advanceReels() {
-    const int count = reelCountInPlay();
+    const int count = currentMachineDef().reelCount;
     for (int i = 0; i < count; ++i) {
         ReelState& r = reels[i];
         int y = static_cast<int16_t>(r.stripWindow.y - speedOf(r));
@@ -52,7 +47,7 @@ void advanceReels() {
 }
 
 bool stepStopping() {
-    const int count = reelCountInPlay();
+    const int count = currentMachineDef().reelCount;
     int i = 0;
     while (i < count && !reelMoving(i))
         ++i;

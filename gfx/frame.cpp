@@ -20,22 +20,13 @@ constexpr int PageWidth = 240;
 constexpr int PageHeight = 160;
 constexpr int PageTop = 50;
 
-int reelCountInPlay() {
-    const int n = currentMachineDef().reelCount;
-    return n < 0 ? 0 : (n > MaxReels ? MaxReels : n);
-}
-
 // Division rounded toward minus infinity (the centring divisions of the pay table).
 int floorDiv(int a, int b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
-size_t patternLength(const char* pattern) {
-    return pattern != nullptr ? std::strlen(pattern) : 0;
-}
-
 void drawReels() {
-    const int count = reelCountInPlay();
+    const int count = currentMachineDef().reelCount;
     for (int i = 0; i < count; ++i)
         blit(&BackBuffer, &stripSprite, &reels[i].screenRect, &reels[i].stripWindow, 0);
 }
@@ -56,7 +47,7 @@ Rect16 rect16(int x, int y, int w, int h) {
 void composePayTable() {
     fillRect(&BackBuffer, nullptr, PayTableFill);
     const MachineDef& d = currentMachineDef();
-    const int n = reelCountInPlay();
+    const int n = currentMachineDef().reelCount;
     const PayTableLayout layout = payTableLayout(payTablePage);
 
     Rect16 cell = rect16(layout.x0, layout.firstRowY, layout.cellW, layout.cellH);
@@ -66,10 +57,9 @@ void composePayTable() {
                glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->h : 9);
     for (int row = 0; row < layout.rows; ++row) {
         const char* pattern = d.payTable[payTablePage + row].pattern;
-        const size_t length = patternLength(pattern);
         multiplier.y = static_cast<int16_t>(cell.y + layout.multiplierDy);
         for (int s = 0; s < n; ++s) {
-            const char ch = static_cast<size_t>(s) < length ? pattern[s] : ' ';
+            const char ch = pattern[s];
             if (ch == ' ' || ch == '?') {
                 fillRect(&BackBuffer, &cell, PayTableFill);
             } else {
@@ -79,8 +69,7 @@ void composePayTable() {
             cell.x = static_cast<int16_t>(cell.x + layout.cellStep);
         }
         cell.x = static_cast<int16_t>(layout.x0);
-        const char* rest = length > static_cast<size_t>(n) ? pattern + n : "";
-        drawText(&glyphSheets[0], rest, &BackBuffer, multiplier, NoGap);
+        drawText(&glyphSheets[0], pattern + n, &BackBuffer, multiplier, NoGap);
         cell.y = static_cast<int16_t>(cell.y + layout.rowStep);
     }
     drawWidget(textWidgets[MoreText], &BackBuffer);
@@ -101,7 +90,7 @@ void widgetPass() {
 
 void buttonPass() {
     const int count = currentMachineDef().buttonCount;
-    for (int i = 0; i < count && i < 3; ++i) {
+    for (int i = 0; i < count; ++i) {
         Button& b = buttons[i];
         if ((b.flags & ButtonFlags::Dirty) == 0) continue;
         drawGlyph(&glyphSheets[3 + i], b.glyph, 1, &ScreenSurface, b.screenRect);
@@ -122,7 +111,7 @@ int symbolWindowY(char ch) {
 
 PayTableLayout payTableLayout(uint16_t first) {
     const MachineDef& d = currentMachineDef();
-    const int n = reelCountInPlay();
+    const int n = currentMachineDef().reelCount;
     const int reelW = d.reelRects[0].w;
     const int reelH = d.reelRects[0].h;
     const int glyphW = glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->w : glyphSheetDefs[0].cell.w;
@@ -131,7 +120,6 @@ PayTableLayout payTableLayout(uint16_t first) {
     PayTableLayout l = {};
     for (uint32_t e = first; e < payEntryCount && l.rows < PageSize; ++e) {
         const char* pattern = d.payTable[e].pattern;
-        if (pattern == nullptr) break;
         const int length = static_cast<int>(std::strlen(pattern));
         if (length > l.maxLen) l.maxLen = length;
         ++l.rows;

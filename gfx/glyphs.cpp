@@ -1,26 +1,30 @@
 #include "gfx/glyphs.h"
 
-namespace {
+#include "res/charset.h"
+#include "res/resource.h"
 
-// The full character set: three rows of 9 x 9 cells.
-constexpr const char* CharacterSet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi\n"
-    "jklmnopqrstuvwxyz0123456789-=_+,./<\n"
-    ">?;'|\"[]\\{}|~!@#$%^&*()` ";
+namespace {
 
 constexpr Rect16 ButtonCell = {0, 0, 33, 18};
 
 }  // namespace
 
 const GlyphSheetDef glyphSheetDefs[GlyphSheetDefCount] = {
-    {113, CharacterSet, {0, 0, 9, 9}}, {115, " 0123456789", {0, 0, 7, 9}},
-    {116, "0123456789", {0, 0, 4, 5}}, {117, "ab", ButtonCell},
-    {118, "ab", ButtonCell},           {119, "ab", ButtonCell},
-    {133, "ab", ButtonCell},           {109, "ab", ButtonCell},
-    {110, "ab", ButtonCell},           {122, "ab", ButtonCell},
-    {123, "ab", ButtonCell},           {124, "ab", ButtonCell},
-    {128, "ab", ButtonCell},           {129, "ab", ButtonCell},
-    {130, "ab", ButtonCell},
+    {IDB_FONT_TEXT, FontCharacters, {0, 0, 9, 9}},
+    {IDB_FONT_DIGITS, " 0123456789", {0, 0, 7, 9}},
+    {IDB_FONT_CREDITS, "0123456789", {0, 0, 4, 5}},
+    {IDB_BET_ONE_RERIV, "ab", ButtonCell},
+    {IDB_BET_MAX_RERIV, "ab", ButtonCell},
+    {IDB_SPIN_RERIV, "ab", ButtonCell},
+    {IDB_BET_ONE_DODORE, "ab", ButtonCell},
+    {IDB_BET_MAX_DODORE, "ab", ButtonCell},
+    {IDB_SPIN_DODORE, "ab", ButtonCell},
+    {IDB_BET_ONE_DUDAVID, "ab", ButtonCell},
+    {IDB_BET_MAX_DUDAVID, "ab", ButtonCell},
+    {IDB_SPIN_DUDAVID, "ab", ButtonCell},
+    {IDB_BET_ONE_RORAVI, "ab", ButtonCell},
+    {IDB_BET_MAX_RORAVI, "ab", ButtonCell},
+    {IDB_SPIN_RORAVI, "ab", ButtonCell},
 };
 
 GlyphSheet glyphSheets[GlyphSheetCount] = {};

@@ -1,9 +1,10 @@
 #include "gfx/surface.h"
 
+#include "res/resource.h"
 #include "shell/app.h"
 
 const MaskPair MaskTable[] = {
-    {113, 114},
+    {IDB_FONT_TEXT, IDB_FONT_TEXT_MASK},
     {0xFFFFFFFFu, 0},
 };
 

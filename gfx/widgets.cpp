@@ -4,7 +4,7 @@
 
 #include "gfx/glyphs.h"
 #include "platform/windows.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 
 using namespace TextWidgetFlags;
 

@@ -16,16 +16,13 @@ int16_t stopRow(int s, int h) {
     return static_cast<int16_t>(s * h / 4);
 }
 
-// Where a reel comes to rest on a symbol or blank: the count-th occurrence of wanted, counting
-// from stop 0 around and around the strip.
+// Where a reel comes to rest on a symbol or blank: the count-th occurrence of wanted (count 1 or
+// more), counting from stop 0 around and around the strip. Every character a pattern names occurs
+// on every strip, so the search ends.
 int findStop(const char* strip, int stripLength, char wanted, uint32_t count) {
-    // Every character a pattern names occurs on every strip; the bound only keeps a broken table
-    // from hanging the game.
-    const int limit = stripLength * (ReelStripLength + 1);
-    for (int step = 0, p = 0; step < limit; ++step, p = (p + 1 == stripLength) ? 0 : p + 1) {
+    for (int p = 0;; p = (p + 1 == stripLength) ? 0 : p + 1) {
         if (strip[p] == wanted && --count == 0) return p;
     }
-    return 0;
 }
 
 }  // namespace
@@ -76,12 +73,12 @@ uint32_t payEntryForDraw(uint32_t w) {
 
 void chooseOutcome() {
     const MachineDef& d = currentMachineDef();
-    const int reels = d.reelCount < 0 ? 0 : (d.reelCount > MaxReels ? MaxReels : d.reelCount);
-    const uint32_t length = d.stripLength > 0 ? static_cast<uint32_t>(d.stripLength) : 0;
+    const int reels = d.reelCount;
+    const auto length = static_cast<uint32_t>(d.stripLength);
 
     const uint32_t draw = RandomSource::below(10000);
     uint32_t k = payEntryCount;
-    if (d.winThreshold >= 0 && draw <= static_cast<uint32_t>(d.winThreshold)) {
+    if (draw <= static_cast<uint32_t>(d.winThreshold)) {
         k = payEntryForDraw(RandomSource::below(10000));
     }
 

@@ -1,31 +1,39 @@
-// The player's money and the rules that move it: betting, settlement, the buttons the credits
-// allow, and the loan.
+// The player's money and the arithmetic of the rules that move it.
 #pragma once
 
-#include "rules/types.h"
+#include <cstdint>
 
-// The one wallet, kept across machine changes for the life of the program.
-extern Wallet wallet;
+// The bet is always already taken from the credits.
+struct Wallet {
+    int32_t credits;    // money outside the current bet
+    int16_t bet;        // coins staked on the next spin
+    int32_t lastWin;    // payout of the last settled spin
+    int32_t coinValue;  // money per coin
+};
+
+constexpr Wallet InitialWallet = {20, 0, 0, 1};
 
 // Credits never pass 2^31 - 1: a loan that would take the player's whole money (credits and the
 // held bet) past it adds nothing, and a payout is cut to what the credits can still hold (lastWin
 // is then the amount actually paid), so no sum overflows and the books always balance.
 constexpr int32_t MoneyLimit = 2147483647;
 
-// The three betting actions behind the buttons; each does nothing unless the game is Idle.
-void BetOne();  // one coin more, or the whole bet back at the maximum or when the credits run short
-void BetMax();  // raise the bet to the machine's maximum (if the credits pay for it) and spin
-void Spin();    // spin, taking one coin first when no bet stands
+// What "Please lend me $20" adds.
+constexpr int32_t LoanAmount = 20;
 
-// Pays the stopped spin, plays the win sound, sets the buttons, takes the next bet and gives the
-// next state: Idle, or Broke when the credits cannot cover a coin.
-GameState settleSpin();
+// The money staked in the held bet.
+constexpr int32_t heldStake(const Wallet& w) {
+    return w.bet * w.coinValue;
+}
 
-// Enables or disables the three buttons by what the credits can pay for.
-void refreshButtons();
+// The payout of a spin of multiplier m on the held bet, cut to what the credits can still hold.
+constexpr int32_t payoutThatFits(const Wallet& w, uint32_t m) {
+    const int64_t payout = static_cast<int64_t>(w.bet) * m;
+    const int64_t room = static_cast<int64_t>(MoneyLimit) - w.credits;
+    return static_cast<int32_t>(payout < room ? payout : room);
+}
 
-// "Please lend me $20": 20 more credits in any state; ends Broke.
-void lendMoney();
-
-// Back to program start: 20 credits, no bet, no win, a coin worth 1.
-void resetWallet();
+// True when a loan keeps the player's whole money (credits and held bet) within MoneyLimit.
+constexpr bool loanFits(const Wallet& w) {
+    return static_cast<int64_t>(w.credits) + heldStake(w) + LoanAmount <= MoneyLimit;
+}

@@ -1,4 +1,5 @@
 #include "shell/cli.h"
+#include "platform/text.h"
 
 #include <cstring>
 
@@ -19,19 +20,6 @@ const char* const programUsage =
     "  --ms-per-pass N  headless: milliseconds each pass moves the clock on (1 to 60000, default 16)\n";
 
 namespace {
-
-// Strict unsigned decimal, digits only, at most max.
-bool parseNumber(const char* text, uint64_t max, uint64_t& value) {
-    if (text == nullptr || *text == '\0') return false;
-    value = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        const uint64_t digit = static_cast<uint64_t>(*p - '0');
-        if (digit > max || value > (max - digit) / 10) return false;
-        value = value * 10 + digit;
-    }
-    return true;
-}
 
 struct NumberOption {
     const char* flag;
@@ -77,7 +65,7 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, s
             }
             uint64_t n = 0;
             const char* value = argv[++i];
-            if (!parseNumber(value, limit->max, n) || n < limit->min) {
+            if (!parseDecimal(value, limit->max, n) || n < limit->min) {
                 problem = flag + " takes a whole number from " + std::to_string(limit->min) + " to " +
                           std::to_string(limit->max) + ", not '" + value + "'";
                 return false;

@@ -5,6 +5,7 @@
 #include "platform/catalogue.h"
 #include "platform/host.h"
 #include "platform/sdl.h"
+#include "res/resource.h"
 #include "shell/cli.h"
 #include "shell/runner.h"
 #include "shell/script.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     }
     if (options.mute) {
         // As if the player chose "Sound Off" before anything else: sound and check marks agree.
-        platformPushInput({HostEventKind::Command, 0, 0, 0, 40006});
+        platformPushInput({HostEventKind::Command, 0, 0, 0, IDM_SOUND_OFF});
     }
     const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
     platformStopSdl();

@@ -1,50 +1,50 @@
 #include "shell/menu.h"
 
+#include "flow/betting.h"
 #include "flow/machine.h"
 #include "platform/aygshell.h"
+#include "res/resource.h"
 #include "rules/machines.h"
-#include "rules/wallet.h"
 #include "shell/app.h"
 #include "shell/sound.h"
 
 namespace {
 
-constexpr UINT OptionsButton = 40004;
-constexpr UINT SoundOffCommand = 40006;
-constexpr UINT SoundOnCommand = 40007;
-constexpr UINT LastMachineCommand = 40008;
-constexpr UINT LoanCommand = 40012;
-constexpr WORD AboutDialogId = 103;
+// The command that chooses machine n.
+constexpr UINT machineCommand(int n) {
+    return static_cast<UINT>(IDM_RERIV - n);
+}
+static_assert(machineCommand(MachineCount - 1) == IDM_RORAVI);
 
 }  // namespace
 
 void setItemCheck(UINT itemId, bool on) {
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, OptionsButton));
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
     CheckMenuItem(menu, itemId, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 int handleMenuCommand(UINT commandId) {
     const UINT command = commandId & 0xFFFF;
-    if (command == SoundOffCommand) {
-        setItemCheck(SoundOffCommand, true);
-        setItemCheck(SoundOnCommand, false);
+    if (command == IDM_SOUND_OFF) {
+        setItemCheck(IDM_SOUND_OFF, true);
+        setItemCheck(IDM_SOUND_ON, false);
         setSoundEnabled(0);
         return 0;
     }
-    if (command == SoundOnCommand) {
-        setItemCheck(SoundOffCommand, false);
-        setItemCheck(SoundOnCommand, true);
+    if (command == IDM_SOUND_ON) {
+        setItemCheck(IDM_SOUND_OFF, false);
+        setItemCheck(IDM_SOUND_ON, true);
         setSoundEnabled(1);
         return 0;
     }
-    if (command >= LastMachineCommand && command <= FirstMachineCommand) {
+    if (command >= IDM_RORAVI && command <= IDM_RERIV) {
         // Old mark off, switch, new mark on: choosing the machine in play only puts its mark back.
         setItemCheck(machineCommand(currentMachine), false);
-        selectMachine(static_cast<uint8_t>(FirstMachineCommand - command));
+        selectMachine(static_cast<uint8_t>(IDM_RERIV - command));
         setItemCheck(command, true);
         return 1;
     }
-    if (command == LoanCommand) {
+    if (command == IDM_LEND) {
         lendMoney();
         return 1;
     }
@@ -52,7 +52,7 @@ int handleMenuCommand(UINT commandId) {
 }
 
 void showAboutBox(HWND owner) {
-    HRSRC resource = FindResourceW(appInstance, MAKEINTRESOURCEW(AboutDialogId), RT_DIALOG);
+    HRSRC resource = FindResourceW(appInstance, MAKEINTRESOURCEW(IDD_ABOUT), RT_DIALOG);
     HGLOBAL dialogTemplate = LoadResource(appInstance, resource);
     DialogBoxIndirectParamW(appInstance, static_cast<LPCDLGTEMPLATEW>(dialogTemplate), owner, aboutDialogProc,
                             0);

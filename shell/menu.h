@@ -3,7 +3,7 @@
 
 #include "platform/windows.h"
 
-// A command of the Options menu (every id but 1, 40003 and 40005): sound off and on, the four
+// A command of the Options menu (every id but IDM_CLOSE, IDM_ABOUT and IDM_EXIT): sound off and on, the four
 // machines and the loan. 1 for a machine or the loan, 0 otherwise (other ids do nothing).
 int handleMenuCommand(UINT commandId);
 

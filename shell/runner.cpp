@@ -11,7 +11,7 @@
 #include "platform/headless.h"
 #include "platform/host.h"
 #include "rules/machines.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "shell/app.h"
 #include "shell/sound.h"
 #include "shell/window.h"

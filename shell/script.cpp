@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "rules/types.h"
+#include "flow/game.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 
+#include "res/resource.h"
+
 // The wave resources. A sound is named by a pointer to its entry.
-inline constexpr uint32_t soundTable[3] = {104, 105, 106};
+inline constexpr uint32_t soundTable[3] = {IDW_REEL, IDW_COIN, IDW_WIN};
 inline constexpr const uint32_t* ReelSound = &soundTable[0];  // loops while the reels spin
 inline constexpr const uint32_t* CoinSound = &soundTable[1];  // a bet
 inline constexpr const uint32_t* WinSound = &soundTable[2];   // a payout

@@ -4,6 +4,7 @@
 #include "flow/input.h"
 #include "gfx/frame.h"
 #include "gfx/surface.h"
+#include "res/resource.h"
 #include "shell/app.h"
 #include "shell/menu.h"
 
@@ -11,16 +12,8 @@ SHACTIVATEINFO activateInfo = {};
 
 namespace {
 
-constexpr UINT TitleString = 1;
-constexpr UINT ClassNameString = 3;
 constexpr int StringBufferLength = 100;
-constexpr WORD IconId = 101;
-constexpr UINT MenuBarRecordId = 102;
 constexpr int MenuBarHeight = 26;
-
-constexpr WORD CloseCommand = 1;
-constexpr WORD AboutCommand = 40003;
-constexpr WORD ExitCommand = 40005;
 
 }  // namespace
 
@@ -31,7 +24,7 @@ ATOM registerMainClass(HINSTANCE instance, LPCWSTR className) {
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IconId));
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORURURA));
     windowClass.hCursor = nullptr;
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
@@ -43,8 +36,8 @@ int initInstance(HINSTANCE instance, int showCommand) {
     appInstance = instance;
     WCHAR className[StringBufferLength] = {};
     WCHAR title[StringBufferLength] = {};
-    LoadStringW(instance, ClassNameString, className, StringBufferLength);
-    LoadStringW(instance, TitleString, title, StringBufferLength);
+    LoadStringW(instance, IDS_CLASS, className, StringBufferLength);
+    LoadStringW(instance, IDS_TITLE, title, StringBufferLength);
 
     // One copy only: bring the running one forward instead.
     if (HWND running = FindWindowW(className, title)) {
@@ -76,7 +69,7 @@ HWND createMenuBar(HWND window) {
     info.cbSize = 32;
     info.hwndParent = window;
     info.dwFlags = 0;
-    info.nToolBarId = MenuBarRecordId;
+    info.nToolBarId = IDR_MENUBAR;
     info.hInstRes = appInstance;
     info.nBmpId = 0;
     info.cBmpImages = 0;
@@ -112,14 +105,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case CloseCommand:
+                case IDM_CLOSE:
                     SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
                     SendMessageW(window, WM_CLOSE, 0, 0);
                     break;
-                case AboutCommand:
+                case IDM_ABOUT:
                     showAboutBox(window);
                     break;
-                case ExitCommand:
+                case IDM_EXIT:
                     DestroyWindow(window);
                     break;
                 default:
@@ -142,7 +135,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR /*
                    int showCommand) {
     if (!initInstance(instance, showCommand)) return 0;
     // The table is loaded as the device's program did; its keys are not applied (see README).
-    LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(3));
+    LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     initGraphics();
     gameInit();
     graphicsReady = 1;

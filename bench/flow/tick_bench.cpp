@@ -5,7 +5,7 @@
 #include "flow/game.h"
 #include "flow/machine.h"
 #include "flow/reels.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 namespace {

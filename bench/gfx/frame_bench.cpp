@@ -16,7 +16,7 @@
 #include "gfx/surface.h"
 #include "gfx/widgets.h"
 #include "rules/machines.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "rules/machines.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "shell/app.h"
 #include "shell/sound.h"
 #include "tests/flow/harness.h"

@@ -7,7 +7,7 @@
 #include "flow/input.h"
 #include "flow/machine.h"
 #include "rules/machines.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 using namespace ButtonFlags;

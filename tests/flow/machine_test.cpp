@@ -11,7 +11,7 @@
 #include "gfx/widgets.h"
 #include "rules/machines.h"
 #include "rules/outcome.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "shell/sound.h"
 #include "tests/flow/harness.h"
 

@@ -5,7 +5,7 @@
 #include "flow/machine.h"
 #include "platform/headless.h"
 #include "rules/outcome.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "shell/sound.h"
 #include "tests/flow/harness.h"
 

@@ -22,7 +22,7 @@
 #include "gfx/widgets.h"
 #include "platform/host.h"
 #include "rules/random.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "gfx/surface.h"
 #include "gfx/widgets.h"
 #include "platform/headless.h"
-#include "rules/wallet.h"
+#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 using namespace TextWidgetFlags;

@@ -146,8 +146,22 @@ TEST_F(Rescomp, ErrorsNameTheLine) {
     EXPECT_NE(error("1 RCDATA BEGIN 70000 END\n").find("16 bits"), std::string::npos);
     EXPECT_NE(error("1 RCDATA BEGIN 1 END\n1 RCDATA BEGIN 2 END\n").find("twice"), std::string::npos);
     EXPECT_NE(error("STRINGTABLE BEGIN 1 \"unterminated END\n").find("unterminated"), std::string::npos);
-    EXPECT_NE(error("#include \"x.h\"\n").find("unsupported directive"), std::string::npos);
+    EXPECT_NE(error("#if 1\n").find("unsupported directive"), std::string::npos);
     EXPECT_NE(error("1 RCDATA BEGIN 1099511627776L END\n").find("32 bits"), std::string::npos);
+}
+
+TEST_F(Rescomp, IncludedHeadersDefineNamesAndReportTheirOwnErrors) {
+    write("ids.h", "#pragma once\n// ids\n#define IDM_A 7 // the first\n#include \"more.h\"\n");
+    write("more.h", "#define IDM_B IDM_A\n");
+    auto r = compile("#include \"ids.h\"\nIDM_B RCDATA BEGIN IDM_A END\n");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].id, 7);
+    EXPECT_EQ(words(r[0]), std::vector<uint16_t>{7});
+    write("code.h", "#define X 1\nint x;\n");
+    EXPECT_NE(error("#include \"code.h\"\n").find("code.h:2: an included file holds only"), std::string::npos);
+    EXPECT_NE(error("#include \"none.h\"\n").find("test.rc:1: cannot find file"), std::string::npos);
+    write("loop.h", "#include \"loop.h\"\n");
+    EXPECT_NE(error("#include \"loop.h\"\n").find("nested too deeply"), std::string::npos);
 }
 
 TEST_F(Rescomp, RefusesBitmapsTheProgramCouldNotLoad) {

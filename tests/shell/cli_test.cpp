@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/types.h"
+#include "flow/game.h"
 #include "shell/cli.h"
 #include "shell/script.h"
 

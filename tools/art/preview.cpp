@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "res/charset.h"
 #include "rules/machines.h"
 #include "tools/art/art.h"
 #include "tools/art/files.h"
@@ -54,9 +55,7 @@ void drawSheetText(RgbImage& target, const IndexedImage& sheet, const std::strin
 void writePreviews(const Studio& studio, const std::vector<IndexedImage>& faces,
                    const std::vector<IndexedImage>& strips, const ButtonSheets& buttons,
                    const TextSheets& sheets) {
-    const std::string textLayout =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi\njklmnopqrstuvwxyz0123456789-=_+,./"
-        "<\n>?;'|\"[]\\{}|~!@#$%^&*()` ";
+    const std::string textLayout = FontCharacters;
     const IndexedImage* buttonSheets[3] = {&buttons.betOne, &buttons.betMax, &buttons.spin};
     for (int m = 0; m < MachineCount; ++m) {
         const MachineDef& d = machineDefs[m];

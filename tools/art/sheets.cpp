@@ -3,17 +3,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "res/charset.h"
 #include "tools/art/art.h"
 
 namespace art {
 namespace {
-
-// The characters of the game font, row by row, in cell order.
-const char* const TextLayout[3] = {
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi",
-    "jklmnopqrstuvwxyz0123456789-=_+,./<",
-    ">?;'|\"[]\\{}|~!@#$%^&*()` ",
-};
 
 // Gold, light at the top of a letter and deep at its foot, one colour per row of the cell.
 const Rgb TextInk[9] = {
@@ -64,14 +58,17 @@ TextSheets drawTextSheets(const Studio& studio) {
     s.mask.palette[1] = {255, 255, 255};
     for (uint8_t& v : s.mask.index)
         v = 1;
-    for (int row = 0; row < 3; ++row) {
-        std::string chars = TextLayout[row];
-        for (size_t col = 0; col < chars.size(); ++col) {
-            int x = static_cast<int>(col) * 9, y = row * 9;
-            const PixelGlyph& g = glyphOf(studio.text, chars[col]);
-            stamp(s.text, g, x, y, 9, 9, [](int r) { return static_cast<uint8_t>(1 + r); });
-            stamp(s.mask, g, x, y, 9, 9, [](int) { return uint8_t{0}; });
+    int x = 0, y = 0;
+    for (const char* p = FontCharacters; *p != '\0'; ++p) {
+        if (*p == '\n') {
+            x = 0;
+            y += 9;
+            continue;
         }
+        const PixelGlyph& g = glyphOf(studio.text, *p);
+        stamp(s.text, g, x, y, 9, 9, [](int r) { return static_cast<uint8_t>(1 + r); });
+        stamp(s.mask, g, x, y, 9, 9, [](int) { return uint8_t{0}; });
+        x += 9;
     }
 
     // Sheet 1: " 0123456789" in 7 x 9 cells, the digits in the top 9 of 19 rows.

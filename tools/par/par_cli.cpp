@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
 #include "tools/par/parsheet.h"
@@ -32,19 +33,6 @@ struct Options {
     bool help = false;
 };
 
-// Strict unsigned decimal: digits only, no sign, no spaces, at most max.
-bool parseNumber(const char* text, uint64_t max, uint64_t& value) {
-    if (text == nullptr || *text == '\0') return false;
-    value = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        const uint64_t digit = static_cast<uint64_t>(*p - '0');
-        if (digit > max || value > (max - digit) / 10) return false;
-        value = value * 10 + digit;
-    }
-    return true;
-}
-
 // Reads the command line into options; on a problem, writes one line naming it and returns false.
 bool parseOptions(int argc, const char* const* argv, Options& o, std::string& problem) {
     constexpr uint64_t MaxCount = 1000000000000u;
@@ -67,20 +55,20 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& pr
         } else if (flag == "--trace") {
             o.trace = true;
         } else if (flag == "--machine") {
-            if (!parseNumber(value, 1000, n) || n >= MachineCount) {
+            if (!parseDecimal(value, 1000, n) || n >= MachineCount) {
                 problem = std::string("--machine takes a machine from 0 to 3, not '") + value + "'";
                 return false;
             }
             o.machine = static_cast<int>(n);
         } else if (flag == "--simulate" || flag == "--spins") {
-            if (!parseNumber(value, MaxCount, n) || n == 0) {
+            if (!parseDecimal(value, MaxCount, n) || n == 0) {
                 problem = flag + " takes a positive whole number up to 10^12, not '" + value + "'";
                 return false;
             }
             (flag == "--simulate" ? o.simulate : o.spins) = n;
             (flag == "--simulate" ? seenSimulate : seenSpins) = true;
         } else if (flag == "--seed") {
-            if (!parseNumber(value, UINT32_MAX, n)) {
+            if (!parseDecimal(value, UINT32_MAX, n)) {
                 problem =
                     std::string("--seed takes a whole number from 0 to 4294967295, not '") + value + "'";
                 return false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "tools/rescomp/bytes.h"
 #include "tools/rescomp/contact_sheet.h"
 #include "tools/rescomp/script.h"
@@ -49,7 +50,7 @@ std::string symbolFor(const Resource& r) {
 
 std::string typeNameLiteral(const Resource& r) {
     if (r.typeName.empty()) return "nullptr";
-    return "u\"" + rescomp::utf8FromUtf16(r.typeName) + "\"";
+    return "u\"" + utf8FromUtf16(r.typeName) + "\"";
 }
 
 bool writeIfChanged(const std::filesystem::path& path, const std::string& content) {

@@ -58,6 +58,8 @@ struct Lexer {
     size_t pos = 0;
     int line = 1;
     std::map<std::string, int64_t>* defines = nullptr;
+    const std::vector<std::string>* includeDirs = nullptr;  // searched after the file's own folder
+    int depth = 0;                                          // files that include this one
 };
 
 [[noreturn]] void fail(const std::string& file, int line, const std::string& message) {
@@ -104,11 +106,45 @@ bool parseNumber(const std::string& text, int64_t& value, bool& isLong) {
     return digits;
 }
 
-void handleDirective(Lexer& lx, const std::string& directive) {
-    std::istringstream in(directive);
+Token nextToken(Lexer& lx);
+
+// Includes a header of #define lines (and comments): its names become the script's.
+void includeHeader(Lexer& lx, std::string name) {
+    constexpr int MaxDepth = 16;
+    if (name.size() < 2 || name.front() != '"' || name.back() != '"')
+        fail(lx.file, lx.line, "#include takes a file name in double quotes");
+    name = name.substr(1, name.size() - 2);
+    if (lx.depth >= MaxDepth) fail(lx.file, lx.line, "#include nested too deeply: " + name);
+    std::vector<std::filesystem::path> candidates = {std::filesystem::path(lx.file).parent_path() / name};
+    if (lx.includeDirs != nullptr)
+        for (const auto& dir : *lx.includeDirs)
+            candidates.push_back(std::filesystem::path(dir) / name);
+    for (const auto& c : candidates) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(c, ec)) continue;
+        std::ifstream in(c, std::ios::binary);
+        if (!in) continue;
+        Lexer header{c.string(), std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+                     0, 1, lx.defines, lx.includeDirs, lx.depth + 1};
+        const Token t = nextToken(header);
+        if (t.kind != Tok::End) fail(header.file, t.line, "an included file holds only directives and comments");
+        return;
+    }
+    fail(lx.file, lx.line, "cannot find file \"" + name + "\"");
+}
+
+void handleDirective(Lexer& lx, const std::string& line) {
+    std::istringstream in(line.substr(0, line.find("//")));  // a directive may end in a comment
     std::string word;
     in >> word;
-    if (word == "#pragma") return;  // code pages and the like: the script is UTF-8 throughout
+    if (word == "#pragma") return;  // code pages and once: the script is UTF-8 throughout
+    if (word == "#include") {
+        std::string name, extra;
+        in >> name >> extra;
+        if (!extra.empty()) fail(lx.file, lx.line, "#include takes one file name");
+        includeHeader(lx, name);
+        return;
+    }
     if (word != "#define") fail(lx.file, lx.line, "unsupported directive " + word);
     std::string name, valueText, extra;
     in >> name >> valueText >> extra;
@@ -981,23 +1017,6 @@ std::u16string utf16FromUtf8(const std::string& text, const std::string& place) 
     return out;
 }
 
-std::string utf8FromUtf16(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::vector<Resource> compileScript(const std::string& path, const ScriptOptions& options) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ScriptError{path + ": cannot read the script"};
@@ -1005,6 +1024,7 @@ std::vector<Resource> compileScript(const std::string& path, const ScriptOptions
     p.lx.file = path;
     p.lx.src.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     p.lx.defines = &p.defines;
+    p.lx.includeDirs = &options.includeDirs;
     p.scriptDir = std::filesystem::path(path).parent_path();
     p.options = options;
     p.script();

@@ -42,6 +42,5 @@ std::vector<Resource> compileScript(const std::string& path, const ScriptOptions
 
 // Text of a UTF-8 string as UTF-16 (throws ScriptError with the given place on malformed input).
 std::u16string utf16FromUtf8(const std::string& text, const std::string& place);
-std::string utf8FromUtf16(const std::u16string& text);
 
 }  // namespace rescomp

@@ -1,7 +1,6 @@
-#include "rules/wallet.h"
+#include "flow/betting.h"
 
 #include "flow/buttons.h"
-#include "flow/game.h"
 #include "flow/reels.h"
 #include "gfx/frame.h"
 #include "gfx/widgets.h"
@@ -17,12 +16,6 @@ Wallet wallet = InitialWallet;
 
 namespace {
 
-constexpr int32_t LoanAmount = 20;
-
-int32_t heldStake() {
-    return wallet.bet * wallet.coinValue;
-}
-
 void startSound(const uint32_t* entry, int16_t options) {
     currentSound = entry;
     playSound(entry, options);
@@ -37,7 +30,7 @@ void BetOne() {
         wallet.credits -= wallet.coinValue;
         wallet.bet = static_cast<int16_t>(wallet.bet + 1);
     } else {
-        wallet.credits += heldStake();
+        wallet.credits += heldStake(wallet);
         wallet.bet = 0;
     }
     updateWidget(BetDisplay);
@@ -79,17 +72,14 @@ void Spin() {
 }
 
 GameState settleSpin() {
-    // The payout is cut to what the credits can hold below MoneyLimit.
-    const int64_t payout = static_cast<int64_t>(wallet.bet) * pendingMultiplier;
-    const int64_t room = static_cast<int64_t>(MoneyLimit) - wallet.credits;
-    wallet.lastWin = static_cast<int32_t>(payout < room ? payout : room);
+    wallet.lastWin = payoutThatFits(wallet, pendingMultiplier);
     wallet.credits += wallet.lastWin;
     updateWidget(WinDisplay);
     if (wallet.lastWin != 0) startSound(WinSound, 1);
     refreshButtons();
 
-    if (wallet.credits >= heldStake()) {
-        wallet.credits -= heldStake();
+    if (wallet.credits >= heldStake(wallet)) {
+        wallet.credits -= heldStake(wallet);
         updateWidget(CreditsDisplay);
         return Idle;
     }
@@ -123,9 +113,7 @@ void refreshButtons() {
 }
 
 void lendMoney() {
-    // A loan that would take the whole money past MoneyLimit adds nothing.
-    const int64_t whole = static_cast<int64_t>(wallet.credits) + heldStake();
-    if (whole + LoanAmount <= MoneyLimit) wallet.credits += LoanAmount;
+    if (loanFits(wallet)) wallet.credits += LoanAmount;
     if (gameState == Broke && wallet.credits > wallet.coinValue) gameState = Idle;
     updateWidget(CreditsDisplay);
     updateWidget(CashWarning);
