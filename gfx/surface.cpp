@@ -33,6 +33,15 @@ void releasePair(HDC& context, HBITMAP& bitmap) {
     bitmap = nullptr;
 }
 
+// A rectangle in int, or the whole surface when there is none.
+struct Box {
+    int x, y, w, h;
+};
+Box rectOrWhole(const Rect16* rect, const Surface& surface) {
+    if (rect == nullptr) return {0, 0, surface.width, surface.height};
+    return {rect->x, rect->y, rect->w, rect->h};
+}
+
 }  // namespace
 
 void initGraphics() {
@@ -141,20 +150,8 @@ void copyBlock(Surface* target, const Surface* source, int dx, int dy, int w, in
 void blit(Surface* target, const Surface* source, const Rect16* destRect, const Rect16* sourceRect,
           uint8_t flags) {
     if (target == nullptr || source == nullptr) return;
-    int sx = 0, sy = 0, sw = source->width, sh = source->height;
-    if (sourceRect != nullptr) {
-        sx = sourceRect->x;
-        sy = sourceRect->y;
-        sw = sourceRect->w;
-        sh = sourceRect->h;
-    }
-    int dx = 0, dy = 0, dw = target->width, dh = target->height;
-    if (destRect != nullptr) {
-        dx = destRect->x;
-        dy = destRect->y;
-        dw = destRect->w;
-        dh = destRect->h;
-    }
+    auto [sx, sy, sw, sh] = rectOrWhole(sourceRect, *source);
+    auto [dx, dy, dw, dh] = rectOrWhole(destRect, *target);
     if (sw <= 0 || sh <= 0) return;
     if (dx >= target->width || dx + dw <= 0) return;
     if (dy >= target->height || dy + dh <= 0) return;

@@ -435,14 +435,19 @@ void rays(cairo_t* cr, double cx, double cy, int count, double length, Colour c)
     cairo_restore(cr);
 }
 
+// The cabinet's lacquer: the whole face in a top-to-bottom gradient.
+void backdrop(cairo_t* cr, Stops stops) {
+    cairo_rectangle(cr, 0, 0, 240, 240);
+    useGradient(cr, linear(0, 0, 0, 240, stops));
+    cairo_fill(cr);
+}
+
 // ---- Reriv Eduvud --------------------------------------------------------------------------------
 
 void rerivEduvud(cairo_t* cr, const Studio& studio, const Layout& l) {
     const Metal& m = Gold;
     // Red lacquer with a sunburst from behind the reels.
-    cairo_rectangle(cr, 0, 0, 240, 240);
-    useGradient(cr, linear(0, 0, 0, 240, {{0, hex(0x9A1018)}, {0.5, hex(0x78080E)}, {1, hex(0x300204)}}));
-    cairo_fill(cr);
+    backdrop(cr, {{0, hex(0x9A1018)}, {0.5, hex(0x78080E)}, {1, hex(0x300204)}});
     rays(cr, l.reelArea.x + l.reelArea.w / 2, l.reelArea.y + l.reelArea.h / 2, 28, 200, hex(0xFF7050, 0.22));
     sidePillars(cr, m, 7);
     lampRow(cr, 3.5, 20, 3.5, 226, 10, 1.8, hex(0xFFD860));
@@ -509,9 +514,7 @@ void rerivEduvud(cairo_t* cr, const Studio& studio, const Layout& l) {
 
 void dodoreDuZevud(cairo_t* cr, const Studio& studio, const Layout& l) {
     const Metal& m = Chrome;
-    cairo_rectangle(cr, 0, 0, 240, 240);
-    useGradient(cr, linear(0, 0, 0, 240, {{0, hex(0x1C3A8E)}, {0.45, hex(0x102460)}, {1, hex(0x050A22)}}));
-    cairo_fill(cr);
+    backdrop(cr, {{0, hex(0x1C3A8E)}, {0.45, hex(0x102460)}, {1, hex(0x050A22)}});
     // Pinstripes.
     for (int x = 12; x < 230; x += 6) {
         cairo_rectangle(cr, x, 0, 1, 240);
@@ -592,9 +595,7 @@ void dodoreDuZevud(cairo_t* cr, const Studio& studio, const Layout& l) {
 
 void dudavidUdidizo(cairo_t* cr, const Studio& studio, const Layout& l) {
     const Metal& m = Gold;
-    cairo_rectangle(cr, 0, 0, 240, 240);
-    useGradient(cr, linear(0, 0, 0, 240, {{0, hex(0x0E7A42)}, {0.5, hex(0x07542C)}, {1, hex(0x022212)}}));
-    cairo_fill(cr);
+    backdrop(cr, {{0, hex(0x0E7A42)}, {0.5, hex(0x07542C)}, {1, hex(0x022212)}});
     // Gold lattice.
     cairo_save(cr);
     for (int k = -240; k < 480; k += 12) {
@@ -658,9 +659,7 @@ void dudavidUdidizo(cairo_t* cr, const Studio& studio, const Layout& l) {
 // ---- Rorav'i Rariv ----------------------------------------------------------------------------------
 
 void roraviRariv(cairo_t* cr, const Studio& studio, const Layout& l) {
-    cairo_rectangle(cr, 0, 0, 240, 240);
-    useGradient(cr, linear(0, 0, 0, 240, {{0, hex(0x160626)}, {0.55, hex(0x2A0A44)}, {1, hex(0x0A0212)}}));
-    cairo_fill(cr);
+    backdrop(cr, {{0, hex(0x160626)}, {0.55, hex(0x2A0A44)}, {1, hex(0x0A0212)}});
     // Stars.
     uint32_t seed = 12345;
     for (int i = 0; i < 70; ++i) {

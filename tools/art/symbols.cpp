@@ -270,12 +270,15 @@ void melon(cairo_t* cr) {
 void diamond(cairo_t* cr) {
     // Outline: table, crown and pavilion.
     const double top = 6.5, girdle = 12, tip = 26.5;
-    cairo_move_to(cr, 6.5, top);
-    cairo_line_to(cr, 17.5, top);
-    cairo_line_to(cr, 23.2, girdle);
-    cairo_line_to(cr, 12, tip);
-    cairo_line_to(cr, 0.8, girdle);
-    cairo_close_path(cr);
+    const auto outline = [&] {
+        cairo_move_to(cr, 6.5, top);
+        cairo_line_to(cr, 17.5, top);
+        cairo_line_to(cr, 23.2, girdle);
+        cairo_line_to(cr, 12, tip);
+        cairo_line_to(cr, 0.8, girdle);
+        cairo_close_path(cr);
+    };
+    outline();
     setColour(cr, hex(0x1A6AD0));
     cairo_fill(cr);
     auto facet = [&](std::initializer_list<std::pair<double, double>> pts, Colour c) {
@@ -300,12 +303,7 @@ void diamond(cairo_t* cr) {
     facet({{9, girdle}, {15, girdle}, {12, tip}}, hex(0x2A8AE8));
     facet({{15, girdle}, {23.2, girdle}, {12, tip}}, hex(0x0E58B8));
     // Edges.
-    cairo_move_to(cr, 6.5, top);
-    cairo_line_to(cr, 17.5, top);
-    cairo_line_to(cr, 23.2, girdle);
-    cairo_line_to(cr, 12, tip);
-    cairo_line_to(cr, 0.8, girdle);
-    cairo_close_path(cr);
+    outline();
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     setColour(cr, hex(0x0A2A66));
     cairo_set_line_width(cr, 1.0);
