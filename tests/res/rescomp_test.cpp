@@ -65,17 +65,10 @@ TEST_F(Rescomp, StringsGoIntoBlocksOfSixteenByNumber) {
     auto r = compile("LANGUAGE 9, 1\nSTRINGTABLE BEGIN 1, \"ab\"\n 17 \"c\"\nEND\n");
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0].type, rescomp::RtString);
-    EXPECT_EQ(r[0].id, 1);  // strings 0 to 15
+    EXPECT_EQ(r[0].id, 1);  // strings 0 to 15: string 1 is the second
+    EXPECT_EQ(words(r[0]), (std::vector<uint16_t>{0, 2, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(r[1].id, 2);  // strings 16 to 31
-    std::vector<uint16_t> first = words(r[0]);
-    ASSERT_EQ(first.size(), 16u + 2);
-    EXPECT_EQ(first[0], 0);
-    EXPECT_EQ(first[1], 2);
-    EXPECT_EQ(first[2], 'a');
-    EXPECT_EQ(first[3], 'b');
-    std::vector<uint16_t> second = words(r[1]);
-    EXPECT_EQ(second[1], 1);
-    EXPECT_EQ(second[2], 'c');
+    EXPECT_EQ(words(r[1]), (std::vector<uint16_t>{0, 1, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(Rescomp, AcceleratorsMarkTheirLastEntry) {
@@ -120,23 +113,40 @@ TEST_F(Rescomp, FilesAreFoundBesideTheScriptAndInIncludeFolders) {
     EXPECT_NE(error("4 WAVE \"missing.wav\"\n").find("cannot find file"), std::string::npos);
 }
 
-TEST_F(Rescomp, BitmapsLoseTheirFileHeaderAndMustBePacked) {
-    // A 1 x 1 picture at 1 bit: file header, information header, two colours, one padded row.
-    std::vector<uint8_t> bmp = {'B', 'M', 66, 0, 0, 0, 0, 0,   0,   0,   62, 0,    0, 0, 40, 0, 0,
-                                0,   1,   0,  0, 0, 1, 0, 0,   0,   1,   0,  1,    0, 0, 0,  0, 0,
-                                4,   0,   0,  0, 0, 0, 0, 0,   0,   0,   0,  0,    0, 0, 0,  0, 0,
-                                0,   0,   0,  0, 0, 0, 0, 255, 255, 255, 0,  0x80, 0, 0, 0};
-    write("p.bmp", std::string(bmp.begin(), bmp.end()));
-    auto r = compile("2 BITMAP \"p.bmp\"\n");
+TEST_F(Rescomp, BitmapsLoseTheirFileHeaderAndMustBeWholeAndPacked) {
+    // A 2 x 2, 8-bit file with a two-colour table (black, white): 14 + 40 + 8 header bytes, 2 rows of 4.
+    const auto bmp = [](uint32_t pixelsAt, size_t pixelBytes) {
+        std::string b(14 + 40 + 8 + pixelBytes, '\0');
+        const auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = static_cast<char>(v >> (8 * i));
+        };
+        b[0] = 'B';
+        b[1] = 'M';
+        put32(10, pixelsAt);
+        put32(14, 40);
+        put32(18, 2);
+        put32(22, 2);
+        b[26] = 1;  // planes
+        b[28] = 8;  // bits
+        put32(46, 2);
+        put32(58, 0xFFFFFF);
+        if (pixelBytes > 0) b[62] = 1;  // the bottom-left pixel is white
+        return b;
+    };
+    const std::string good = bmp(62, 8);
+    write("good.bmp", good);
+    auto r = compile("1 BITMAP \"good.bmp\"\n");
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].data, std::vector<uint8_t>(bmp.begin() + 14, bmp.end()));
+    EXPECT_EQ(r[0].data, std::vector<uint8_t>(good.begin() + 14, good.end()));
     int w = 0, h = 0;
     std::vector<uint32_t> argb;
     ASSERT_TRUE(rescomp::decodeDib(r[0].data, false, w, h, argb));
-    EXPECT_EQ(argb, std::vector<uint32_t>{0xFFFFFFFFu});
-    bmp[10] = 70;  // pixels said to start past the colour table
-    write("p.bmp", std::string(bmp.begin(), bmp.end()));
-    EXPECT_NE(error("2 BITMAP \"p.bmp\"\n").find("not packed"), std::string::npos);
+    EXPECT_EQ(argb, (std::vector<uint32_t>{0xFF000000u, 0xFF000000u, 0xFFFFFFFFu, 0xFF000000u}));
+    write("short.bmp", bmp(62, 5));
+    EXPECT_NE(error("1 BITMAP \"short.bmp\"\n").find("cut short"), std::string::npos);
+    write("gap.bmp", bmp(66, 8));  // pixels said to start past the colour table
+    EXPECT_NE(error("1 BITMAP \"gap.bmp\"\n").find("not packed"), std::string::npos);
 }
 
 TEST_F(Rescomp, ErrorsNameTheLine) {
@@ -158,35 +168,11 @@ TEST_F(Rescomp, IncludedHeadersDefineNamesAndReportTheirOwnErrors) {
     EXPECT_EQ(r[0].id, 7);
     EXPECT_EQ(words(r[0]), std::vector<uint16_t>{7});
     write("code.h", "#define X 1\nint x;\n");
-    EXPECT_NE(error("#include \"code.h\"\n").find("code.h:2: an included file holds only"), std::string::npos);
+    EXPECT_NE(error("#include \"code.h\"\n").find("code.h:2: an included file holds only"),
+              std::string::npos);
     EXPECT_NE(error("#include \"none.h\"\n").find("test.rc:1: cannot find file"), std::string::npos);
     write("loop.h", "#include \"loop.h\"\n");
     EXPECT_NE(error("#include \"loop.h\"\n").find("nested too deeply"), std::string::npos);
-}
-
-TEST_F(Rescomp, RefusesBitmapsTheProgramCouldNotLoad) {
-    // A 2 x 2, 8-bit bitmap with a two-colour table: 14 + 40 + 8 header bytes, then 2 rows of 4.
-    const auto bmp = [](uint32_t used, size_t pixelBytes) {
-        std::string b(14 + 40 + 8 + pixelBytes, '\0');
-        const auto put32 = [&](size_t at, uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                b[at + i] = static_cast<char>(v >> (8 * i));
-        };
-        b[0] = 'B';
-        b[1] = 'M';
-        put32(10, 14 + 40 + 8);
-        put32(14, 40);
-        put32(18, 2);
-        put32(22, 2);
-        b[26] = 1;  // planes
-        b[28] = 8;  // bits
-        put32(46, used);
-        return b;
-    };
-    write("good.bmp", bmp(2, 8));
-    write("short.bmp", bmp(2, 5));
-    EXPECT_NO_THROW(compile("1 BITMAP \"good.bmp\"\n"));
-    EXPECT_NE(error("1 BITMAP \"short.bmp\"\n").find("cut short"), std::string::npos);
 }
 
 }  // namespace

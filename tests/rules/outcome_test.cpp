@@ -1,106 +1,65 @@
+// The spin decision: which draws win, which entry a win shows, where each reel comes to rest and the
+// window in which it stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
 #include "rules/outcome.h"
 #include "rules/random.h"
+#include "tests/rules/draws.h"
 
 namespace {
 
-constexpr uint64_t Modulus = 2147483647u;
-constexpr uint64_t InverseMultiplier = 1407677000u;  // 16807 x 1407677000 = 1 (mod 2^31 - 1)
-
-uint32_t previous(uint64_t value) {
-    return static_cast<uint32_t>(value * InverseMultiplier % Modulus);
-}
-
-// A generator state from which the next two below(10000) draws are first and second.
-uint32_t stateForDraws(uint32_t first, uint32_t second) {
-    for (uint64_t x2 = second; x2 < Modulus; x2 += 10000) {
-        if (x2 == 0) continue;
-        const uint32_t x1 = previous(x2);
-        if (x1 % 10000 == first) return previous(x1);
-    }
-    ADD_FAILURE() << "no state gives draws " << first << ", " << second;
-    return 1;
-}
-
-uint32_t stateForDraw(uint32_t first) {
-    for (uint64_t x1 = first == 0 ? 10000 : first;; x1 += 10000)
-        return previous(x1);
-}
-
-// The entry that a win draw w picks by the weights alone.
-int entryForWeight(uint32_t w) {
-    const MachineDef& d = currentMachineDef();
-    uint32_t k = 0;
-    while (d.payTable[k].cumulativeWeight < w)
-        ++k;
-    return static_cast<int>(k);
-}
-
-int16_t wrapped(int value, int cycle) {
-    return static_cast<int16_t>(value > cycle ? value - cycle : value);
-}
+using draws::stateForDraws;
 
 class Outcome : public ::testing::Test {
 protected:
     void SetUp() override { resetOutcomeState(); }
+
+    // Decides a spin whose first two draws are win and entry.
+    static void spin(uint32_t win, uint32_t entry) {
+        RandomSource::state = stateForDraws(win, entry);
+        chooseOutcome();
+    }
 };
 
-TEST_F(Outcome, SlowdownDistanceComesFromTheSpeedTable) {
-    EXPECT_EQ(computeSlowdownDistance(), 36);
-    useMachineRules(2);
-    EXPECT_EQ(currentMachine, 2);
-    EXPECT_EQ(payEntryCount, 14u);
-    EXPECT_EQ(slowdownDistance, 36);
-}
-
-TEST_F(Outcome, WinThresholdIsInclusive) {
+TEST_F(Outcome, ThresholdWinsAndEachEntryCoversItsRunOfDraws) {
     for (uint8_t m = 0; m < MachineCount; ++m) {
+        SCOPED_TRACE("machine " + std::to_string(m));
+        const MachineDef& d = machineDefs[m];
         useMachineRules(m);
-        const uint32_t threshold = static_cast<uint32_t>(machineDefs[m].winThreshold);
-        RandomSource::state = stateForDraws(threshold, 5000);
-        chooseOutcome();
-        EXPECT_GT(pendingMultiplier, 0u) << "machine " << int(m) << ": a draw at the threshold wins";
-        EXPECT_GE(firstMatchingEntry(), 0);
-        RandomSource::state = stateForDraw(threshold + 1);
-        chooseOutcome();
-        EXPECT_EQ(pendingMultiplier, 0u) << "machine " << int(m) << ": a draw past the threshold loses";
+        const auto threshold = static_cast<uint32_t>(d.winThreshold);
+        spin(threshold, 5000);
+        EXPECT_GT(pendingMultiplier, 0u) << "a draw at the threshold wins";
+        spin(threshold + 1, 5000);
+        EXPECT_EQ(pendingMultiplier, 0u) << "a draw past the threshold loses";
         EXPECT_EQ(firstMatchingEntry(), -1);
+        // Entry k shows for the entry draws past the previous entry's weight up to its own.
+        for (uint32_t k = 0; k < payEntryCount; ++k) {
+            const uint32_t first = k == 0 ? 0 : d.payTable[k - 1].cumulativeWeight + 1;
+            for (uint32_t w : {first, std::min(d.payTable[k].cumulativeWeight, 9999u)}) {
+                spin(0, w);
+                EXPECT_EQ(firstMatchingEntry(), static_cast<int>(k)) << "entry draw " << w;
+                EXPECT_EQ(pendingMultiplier, readMultiplier(d.payTable[k].pattern)) << "entry draw " << w;
+            }
+        }
     }
 }
 
-TEST_F(Outcome, EntryDrawPicksTheFirstEntryReachingIt) {
-    useMachineRules(0);
-    const struct {
-        uint32_t w;
-        int entry;
-    } cases[] = {{0, 0},    {20, 0},   {21, 1},    {400, 1},   {401, 2},   {2400, 2}, {2401, 3},
-                 {2415, 3}, {2416, 4}, {3160, 12}, {3161, 13}, {5000, 13}, {9999, 13}};
-    for (const auto& c : cases) {
-        RandomSource::state = stateForDraws(0, c.w);
-        chooseOutcome();
-        EXPECT_EQ(firstMatchingEntry(), c.entry) << "w = " << c.w;
-        EXPECT_EQ(pendingMultiplier, readMultiplier(machineDefs[0].payTable[c.entry].pattern))
-            << "w = " << c.w;
-    }
-}
-
-TEST_F(Outcome, TopPrizeStopsEveryReelOnItsSymbol) {
+TEST_F(Outcome, TopPrizeTakesFiveDrawsAndRestsEveryReelOnItsSymbol) {
     useMachineRules(0);
     const uint32_t start = stateForDraws(100, 7);
-    RandomSource::state = start;
-    chooseOutcome();
+    spin(100, 7);
     EXPECT_STREQ(resultSymbols, "EEE");
     EXPECT_EQ(pendingMultiplier, 30u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(targetScroll[i], 153);
-        EXPECT_EQ(windowStart[i], 189);
-        EXPECT_EQ(windowEnd[i], 205);
+        EXPECT_EQ(targetScroll[i], 153);  // stop 9, a quarter window (17 rows) per stop
+        EXPECT_EQ(windowStart[i], 189);   // after the 36 rows of slowing down
+        EXPECT_EQ(windowEnd[i], 205);     // one full-speed step of 16 later
     }
-    // d, w, then one count per reel: five draws in all.
+    // The win draw, the entry draw, then one occurrence count per reel.
     const uint32_t after = RandomSource::state;
     RandomSource::state = start;
     for (int i = 0; i < 5; ++i)
@@ -108,27 +67,48 @@ TEST_F(Outcome, TopPrizeStopsEveryReelOnItsSymbol) {
     EXPECT_EQ(after, RandomSource::state);
 }
 
-TEST_F(Outcome, AllBlankWinShowsRandomBlankStops) {
+TEST_F(Outcome, StopWindowsWrapAroundTheStrip) {
     useMachineRules(0);
-    std::set<int> blanksSeen;
-    for (uint32_t w = 3161; w < 3161 + 400; ++w) {
-        RandomSource::state = stateForDraws(w % 5000, w);
-        chooseOutcome();
-        ASSERT_EQ(std::strlen(resultSymbols), 3u);
-        EXPECT_STREQ(resultSymbols, "   ");
-        EXPECT_EQ(pendingMultiplier, 1u);
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_EQ(targetScroll[i] % 34, 0) << "blank stops are even, at rows 34 x k";
-            blanksSeen.insert(targetScroll[i] / 17);
-        }
+    spin(0, 2650);  // "III * 10": stop 17, row 289; the window passes the 306-row cycle
+    EXPECT_STREQ(resultSymbols, "III");
+    EXPECT_EQ(targetScroll[0], 289);
+    EXPECT_EQ(windowStart[0], 19);
+    EXPECT_EQ(windowEnd[0], 35);
+    spin(0, 2600);  // "HHH * 12": stop 15, row 255; only the window's end wraps
+    EXPECT_STREQ(resultSymbols, "HHH");
+    EXPECT_EQ(targetScroll[1], 255);
+    EXPECT_EQ(windowStart[1], 291);
+    EXPECT_EQ(windowEnd[1], 1);
+    useMachineRules(3);
+    spin(0, 3250);  // "III *  6" on 66-row windows: stop 17, row 280, cycle 297
+    EXPECT_STREQ(resultSymbols, "III");
+    EXPECT_EQ(targetScroll[2], 280);
+    EXPECT_EQ(windowStart[2], 19);
+    EXPECT_EQ(windowEnd[2], 35);
+}
+
+TEST_F(Outcome, RandomStopsReachEveryStopTheyMay) {
+    useMachineRules(0);
+    std::set<int> second, third, blanks;
+    for (uint32_t w = 401; w <= 2400; ++w) {  // "E?? *  2": any stops, but no E second ("EE? *  8")
+        spin(w % 5000, w);
+        second.insert(targetScroll[1] / 17);
+        third.insert(targetScroll[2] / 17);
     }
-    EXPECT_EQ(blanksSeen, (std::set<int>{0, 2, 4, 6, 8, 10, 12, 14, 16}));
+    EXPECT_EQ(second.size(), 17u);
+    EXPECT_EQ(third.size(), 18u);
+    for (uint32_t w = 3161; w < 3161 + 400; ++w) {  // "    *  1": blank stops, the even ones
+        spin(w % 5000, w);
+        ASSERT_STREQ(resultSymbols, "   ");
+        for (int i = 0; i < 3; ++i)
+            blanks.insert(targetScroll[i] / 17);
+    }
+    EXPECT_EQ(blanks, (std::set<int>{0, 2, 4, 6, 8, 10, 12, 14, 16}));
 }
 
 TEST_F(Outcome, EverySpinShowsWhatItPays) {
-    // Over many seeds and every machine: a loss matches no entry; a win shows exactly the entry its
-    // weight draw chose as the first match; each reel rests on a stop that shows its symbol, with the
-    // stop window placed after the target, wrapped around the strip.
+    // Over many spins of every machine: a loss matches no entry; a win shows exactly the entry its
+    // entry draw chose, as the first match; each reel rests on a stop showing its symbol.
     for (uint8_t m = 0; m < MachineCount; ++m) {
         useMachineRules(m);
         const MachineDef& d = machineDefs[m];
@@ -136,113 +116,29 @@ TEST_F(Outcome, EverySpinShowsWhatItPays) {
         int wins = 0;
         for (int spin = 0; spin < 20000; ++spin) {
             const uint32_t before = RandomSource::state;
-            const uint32_t draw = RandomSource::below(10000);
-            const int expected = draw <= static_cast<uint32_t>(d.winThreshold)
-                                     ? entryForWeight(RandomSource::below(10000))
-                                     : -1;
+            const bool win = RandomSource::below(10000) <= static_cast<uint32_t>(d.winThreshold);
+            int expected = -1;
+            if (win) {
+                const uint32_t w = RandomSource::below(10000);
+                for (expected = 0; d.payTable[expected].cumulativeWeight < w;)
+                    ++expected;
+            }
             RandomSource::state = before;
             chooseOutcome();
             ASSERT_EQ(std::strlen(resultSymbols), static_cast<size_t>(d.reelCount));
             ASSERT_EQ(firstMatchingEntry(), expected) << "machine " << int(m) << " spin " << spin;
-            if (expected >= 0) {
-                ++wins;
-                ASSERT_EQ(pendingMultiplier, readMultiplier(d.payTable[expected].pattern));
-            } else {
-                ASSERT_EQ(pendingMultiplier, 0u);
-            }
+            ASSERT_EQ(pendingMultiplier, win ? readMultiplier(d.payTable[expected].pattern) : 0u);
+            wins += win;
             for (int i = 0; i < d.reelCount; ++i) {
-                const int h = d.reelRects[i].h;
-                const int cycle = h * d.stripLength / 4;
                 bool onStop = false;
-                for (int s = 0; s < d.stripLength; ++s) {
-                    onStop |= reelStrips[i][s] == resultSymbols[i] && s * h / 4 == targetScroll[i];
-                }
+                for (int s = 0; s < d.stripLength; ++s)
+                    onStop |=
+                        reelStrips[i][s] == resultSymbols[i] && s * d.reelRects[i].h / 4 == targetScroll[i];
                 ASSERT_TRUE(onStop) << "machine " << int(m) << " reel " << i;
-                ASSERT_EQ(windowStart[i], wrapped(targetScroll[i] + 36, cycle));
-                ASSERT_EQ(windowEnd[i], wrapped(targetScroll[i] + 36 + 16, cycle));
             }
         }
-        const double rate = wins / 20000.0;
-        const double chance = (d.winThreshold + 1) / 10000.0;
-        EXPECT_NEAR(rate, chance, 0.02) << "machine " << int(m);
+        EXPECT_NEAR(wins / 20000.0, (d.winThreshold + 1) / 10000.0, 0.02) << "machine " << int(m);
     }
-}
-
-TEST_F(Outcome, LosingSpinsAvoidEveryPattern) {
-    const char forbiddenFirst[] = {'E', 'I', 'G', 'A'};
-    for (uint8_t m = 0; m < MachineCount; ++m) {
-        useMachineRules(m);
-        RandomSource::seed(77u + m);
-        int losses = 0;
-        for (int spin = 0; spin < 20000; ++spin) {
-            const uint32_t before = RandomSource::state;
-            const bool lose = RandomSource::below(10000) > static_cast<uint32_t>(machineDefs[m].winThreshold);
-            RandomSource::state = before;
-            chooseOutcome();
-            if (!lose) continue;
-            ++losses;
-            ASSERT_EQ(pendingMultiplier, 0u);
-            ASSERT_NE(resultSymbols[0], forbiddenFirst[m]) << "machine " << int(m);
-            ASSERT_FALSE(matchesEarlierEntry(payEntryCount + 10));
-            if (m == 0 || m == 3) {
-                ASSERT_FALSE(resultSymbols[0] == resultSymbols[1] && resultSymbols[1] == resultSymbols[2])
-                    << resultSymbols;
-            }
-        }
-        EXPECT_GT(losses, 5000);
-    }
-}
-
-TEST_F(Outcome, SecondPlacePatternNeverShowsTheHigherPrize) {
-    useMachineRules(0);
-    for (uint32_t w = 401; w <= 2400; w += 3) {
-        RandomSource::state = stateForDraws(w % 5000, w);
-        chooseOutcome();
-        ASSERT_EQ(resultSymbols[0], 'E');
-        ASSERT_NE(resultSymbols[1], 'E') << "E E ? would pay the higher prize";
-        ASSERT_EQ(pendingMultiplier, 2u);
-    }
-}
-
-TEST_F(Outcome, StopWindowsWrapAroundTheStrip) {
-    // Machine 0: "III * 10" rests every reel on stop 17 (row 289); its window wraps to 19 .. 35.
-    useMachineRules(0);
-    RandomSource::state = stateForDraws(0, 2650);
-    chooseOutcome();
-    EXPECT_STREQ(resultSymbols, "III");
-    EXPECT_EQ(targetScroll[0], 289);
-    EXPECT_EQ(windowStart[0], 19);
-    EXPECT_EQ(windowEnd[0], 35);
-    // "HHH * 12": stop 15, row 255, window 291 .. 1.
-    RandomSource::state = stateForDraws(0, 2600);
-    chooseOutcome();
-    EXPECT_STREQ(resultSymbols, "HHH");
-    EXPECT_EQ(targetScroll[1], 255);
-    EXPECT_EQ(windowStart[1], 291);
-    EXPECT_EQ(windowEnd[1], 1);
-    // Machine 3 (window height 66): "III *  6" is stop 17, row 280, window 19 .. 35.
-    useMachineRules(3);
-    RandomSource::state = stateForDraws(0, 3250);
-    chooseOutcome();
-    EXPECT_STREQ(resultSymbols, "III");
-    EXPECT_EQ(targetScroll[2], 280);
-    EXPECT_EQ(windowStart[2], 19);
-    EXPECT_EQ(windowEnd[2], 35);
-}
-
-TEST_F(Outcome, MatchTest) {
-    useMachineRules(0);
-    std::strcpy(resultSymbols, "EAB");
-    EXPECT_FALSE(matchesEarlierEntry(2));  // entry 2 ("E??") is skipped, nothing before it matches
-    EXPECT_TRUE(matchesEarlierEntry(3));
-    std::strcpy(resultSymbols, "A  ");
-    EXPECT_FALSE(matchesEarlierEntry(100));
-    std::strcpy(resultSymbols, "   ");
-    EXPECT_FALSE(matchesEarlierEntry(13));
-    EXPECT_TRUE(matchesEarlierEntry(14));
-    payEntryCount = 0;
-    std::strcpy(resultSymbols, "EEE");
-    EXPECT_FALSE(matchesEarlierEntry(100));
 }
 
 }  // namespace
