@@ -2,23 +2,16 @@
 // a whole pass of the main loop (message poll, incremental frame, tick) through a game of spins.
 #include <benchmark/benchmark.h>
 
-#include "flow/game.h"
-#include "flow/machine.h"
-#include "flow/reels.h"
 #include "flow/betting.h"
+#include "flow/game.h"
+#include "flow/reels.h"
 #include "tests/flow/harness.h"
 
 namespace {
 
-void startIdle() {
-    harness::startGame(1000, 16);
-    harness::endSplash();
-    harness::passes(2);
-}
-
 // gameTick while Spinning: every reel moves 16 rows.
 void TickWhileSpinning(benchmark::State& state) {
-    startIdle();
+    harness::idleOn();
     Spin();
     stopDeadline = 0xFFFFFFFFu;  // never stops
     for (auto _ : state)
@@ -27,7 +20,7 @@ void TickWhileSpinning(benchmark::State& state) {
 
 // Passes of the main loop through spin after spin, with a loan whenever the credits run out.
 void MainLoopPassesThroughSpins(benchmark::State& state) {
-    startIdle();
+    harness::idleOn();
     for (auto _ : state) {
         if (gameState == Idle) Spin();
         if (gameState == Broke) lendMoney();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "flow/betting.h"
 #include "flow/buttons.h"
 #include "flow/game.h"
 #include "flow/machine.h"
@@ -16,7 +17,6 @@
 #include "gfx/surface.h"
 #include "gfx/widgets.h"
 #include "rules/machines.h"
-#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 namespace {
@@ -29,9 +29,7 @@ int64_t area(const Rect16& r) {
 
 // The game in Idle on machine 0 with everything drawn and no flag pending.
 void idleGame() {
-    harness::startGame(1000, 16);
-    harness::endSplash();
-    harness::passes(2);
+    harness::idleOn();
     for (TextWidget& w : textWidgets)
         w.flags &= static_cast<uint16_t>(~(TextWidgetFlags::Dirty | TextWidgetFlags::Erase));
     for (Button& b : buttons)

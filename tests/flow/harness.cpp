@@ -1,14 +1,18 @@
 #include "tests/flow/harness.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "flow/game.h"
-#include "flow/input.h"
+#include "flow/machine.h"
 #include "gfx/frame.h"
 #include "gfx/surface.h"
 #include "platform/catalogue.h"
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "rules/machines.h"
 #include "shell/app.h"
-#include "shell/sound.h"
+#include "shell/window.h"
 
 namespace harness {
 
@@ -16,27 +20,10 @@ namespace {
 
 constexpr const WCHAR* TestClass = u"DORURURATEST";
 
-// What the program's window procedure does with the pen and with paint requests.
+// The program's own window procedure, but for the menu bar it would make and the quit it would post.
 LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-            handleTap(static_cast<int16_t>(GET_X_LPARAM(lParam)), static_cast<int16_t>(GET_Y_LPARAM(lParam)));
-            return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            stageRefreshRect = {static_cast<int16_t>(client.left), static_cast<int16_t>(client.top),
-                                static_cast<int16_t>(client.right - client.left),
-                                static_cast<int16_t>(client.bottom - client.top)};
-            renderFrame(1);
-            EndPaint(window, &paint);
-            return 0;
-        }
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
-    }
+    if (message == WM_CREATE || message == WM_DESTROY) return DefWindowProcW(window, message, wParam, lParam);
+    return mainWindowProc(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -68,6 +55,21 @@ void startGame(DWORD startTick, DWORD stepMs) {
     graphicsReady = 1;
 }
 
+void idleOn(uint8_t machine, DWORD startTick, DWORD stepMs) {
+    startGame(startTick, stepMs);
+    for (int i = 0; i < 100000 && gameState == Splash; ++i)
+        pass();
+    pass();  // Redraw to Idle
+    selectMachine(machine);
+    passes(2);
+    if (gameState != Idle) {
+        std::fprintf(stderr, "harness::idleOn(%d): the game is not Idle but in state %d\n", machine,
+                     gameState);
+        std::abort();
+    }
+    clearSoundLog();
+}
+
 void pass() {
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -81,12 +83,6 @@ void pass() {
 void passes(int count) {
     for (int i = 0; i < count; ++i)
         pass();
-}
-
-void endSplash() {
-    for (int i = 0; i < 100000 && gameState == Splash; ++i)
-        pass();
-    pass();
 }
 
 int runSpin(int limit) {
@@ -108,19 +104,23 @@ DWORD clock() {
 }
 
 void queueTap(int x, int y) {
-    RECT rect;
-    GetWindowRect(mainWindow, &rect);
-    headlessPenDown(rect.left + x, clientTop() + y);
-    headlessPenUp(rect.left + x, clientTop() + y);
-}
-
-int clientTop() {
-    RECT window;
+    RECT window, client;
     GetWindowRect(mainWindow, &window);
-    RECT client;
     GetClientRect(mainWindow, &client);
     // The client area fills the window below its caption, if any.
-    return window.bottom - (client.bottom - client.top);
+    const int top = window.bottom - (client.bottom - client.top);
+    headlessPenDown(window.left + x, top + y);
+    headlessPenUp(window.left + x, top + y);
+}
+
+void tap(int x, int y) {
+    queueTap(x, y);
+    passes(2);
+}
+
+void tapControl(int k) {
+    const Rect16& r = currentMachineDef().controlRects[k];
+    tap(r.x + r.w / 2, r.y + r.h / 2);
 }
 
 Pixels windowPixels() {
@@ -133,6 +133,15 @@ Pixels bitmapPixels(HBITMAP bitmap) {
     Pixels p = {};
     platformBitmapPixels(bitmap, &p.data, &p.width, &p.height);
     return p;
+}
+
+bool sameBlock(const Pixels& a, int x, int y, const Pixels& b, int bx, int by, int w, int h) {
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            if (a.at(x + i, y + j) != b.at(bx + i, by + j)) return false;
+        }
+    }
+    return true;
 }
 
 std::string soundLog() {

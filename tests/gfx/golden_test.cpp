@@ -1,10 +1,5 @@
-// Golden frames: what the player sees at the moments that matter, on the headless platform with
-// the real resources, compared pixel for pixel with the PNG files in tests/gfx/golden/.
-//
-// To regenerate the files after a deliberate change of the art or the layout, run this test with
-//     DORURURA_UPDATE_GOLDEN=1
-// in the environment: each test then writes its picture instead of comparing, and passes. Look at
-// every picture written before committing it.
+// Golden frames: what the player sees at the moments that matter, compared pixel for pixel with
+// the PNG files in tests/gfx/golden/ (DORURURA_UPDATE_GOLDEN=1 writes them instead; see README).
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -13,16 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "flow/betting.h"
 #include "flow/game.h"
 #include "flow/input.h"
 #include "flow/machine.h"
-#include "flow/reels.h"
 #include "gfx/glyphs.h"
-#include "gfx/surface.h"
 #include "gfx/widgets.h"
 #include "platform/host.h"
 #include "rules/random.h"
-#include "flow/betting.h"
 #include "tests/flow/harness.h"
 
 namespace {
@@ -86,12 +79,11 @@ void expectGolden(const std::string& name) {
     }
 }
 
-// The first machine set up after the splash, shown and settled into Idle with its buttons drawn.
-void onMachine(uint8_t machine) {
-    harness::startGame(1000, 16);
-    harness::endSplash();
-    selectMachine(machine);
-    harness::passes(2);
+// Runs passes, then compares the window in the given state with the golden picture of that name.
+void expectGoldenAfter(int passes, GameState state, const std::string& name) {
+    harness::passes(passes);
+    ASSERT_EQ(gameState, state) << name;
+    expectGolden(name);
 }
 
 }  // namespace
@@ -106,31 +98,26 @@ TEST(Golden, LoadingScreen) {
 
 TEST(Golden, Splash) {
     harness::startGame(1000, 16);
-    harness::passes(2);
-    ASSERT_EQ(gameState, Splash);
-    expectGolden("splash");
+    expectGoldenAfter(2, Splash, "splash");
 }
 
 TEST(Golden, FirstFrameOfEachMachine) {
     for (uint8_t machine = 0; machine < 4; ++machine) {
-        onMachine(machine);
-        ASSERT_EQ(gameState, Idle);
+        harness::idleOn(machine);
         expectGolden("machine" + std::to_string(machine));
     }
 }
 
 TEST(Golden, WhileSpinning) {
-    onMachine(0);
+    harness::idleOn(0);
     RandomSource::seed(777);
     harness::queueTap(160, 225);  // Spin
-    harness::passes(9);
-    ASSERT_EQ(gameState, Spinning);
-    expectGolden("spinning");
+    expectGoldenAfter(9, Spinning, "spinning");
 }
 
 TEST(Golden, EveryPayTablePage) {
     for (uint8_t machine = 0; machine < 4; ++machine) {
-        onMachine(machine);
+        harness::idleOn(machine);
         doButtonAction(ButtonAction::OpenPayTable);
         ASSERT_EQ(gameState, PayTable);
         do {
@@ -142,14 +129,12 @@ TEST(Golden, EveryPayTablePage) {
 }
 
 TEST(Golden, TheWarningShownAndErased) {
-    onMachine(0);
+    harness::idleOn(0);
     wallet.credits = 0;
     wallet.bet = 0;
     teardownMachine();
     setupMachine(0);
-    harness::passes(2);
-    ASSERT_EQ(gameState, Broke);
-    expectGolden("warning-shown");
+    expectGoldenAfter(2, Broke, "warning-shown");
     harness::setClock(textWidgets[CashWarning].nextBlink);
     harness::passes(2);
     ASSERT_EQ(textWidgets[CashWarning].flags & TextWidgetFlags::Visible, 0);
