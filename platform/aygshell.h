@@ -7,7 +7,7 @@
 
 // The menu bar, made from a menu bar record (RT_RCDATA) and its menu resource. This is the
 // 32-byte form of the record, without a background colour; cbSize is 32 or
-// sizeof(SHMENUBARINFO).
+// sizeof(SHMENUBARINFO). No flags are offered.
 struct SHMENUBARINFO {
     DWORD cbSize;
     HWND hwndParent;
@@ -18,11 +18,6 @@ struct SHMENUBARINFO {
     int cBmpImages;
     HWND hwndMB;  // the menu bar's window, filled in by SHCreateMenuBar
 };
-using PSHMENUBARINFO = SHMENUBARINFO*;
-
-constexpr DWORD SHCMBF_EMPTYBAR = 0x0001;
-constexpr DWORD SHCMBF_HIDDEN = 0x0002;
-constexpr DWORD SHCMBF_HIDESIPBUTTON = 0x0004;
 
 // Sent to the menu bar: lParam is a button's command id; the result is that button's popup
 // menu (HMENU), or 0.
@@ -40,23 +35,19 @@ using PSHINITDLGINFO = SHINITDLGINFO*;
 
 constexpr DWORD SHIDIM_FLAGS = 0x0001;
 constexpr DWORD SHIDIF_DONEBUTTON = 0x0001;
-constexpr DWORD SHIDIF_SIZEDLG = 0x0002;
 constexpr DWORD SHIDIF_SIZEDLGFULLSCREEN = 0x0004;
 constexpr DWORD SHIDIF_SIPDOWN = 0x0008;
 
-// An "ok" button in the dialog's caption, which sends IDOK.
+// An "ok" button for the dialog, which sends IDOK; it stands in the navigation bar.
 constexpr DWORD WS_EX_CAPTIONOKBTN = 0x80000000;
 
 BOOL SHInitDialog(PSHINITDLGINFO info);
 
-// The shell's activation record for the input panel.
+// The shell's activation record for the input panel (its flags are not looked at).
 struct SHACTIVATEINFO {
     DWORD cbSize;
     HWND hwndLastFocus;
-    UINT fSipUp : 1;
-    UINT fSipOnDeactivation : 1;
-    UINT fActive : 1;
-    UINT fReserved : 29;
+    UINT flags;
 };
 using PSHACTIVATEINFO = SHACTIVATEINFO*;
 

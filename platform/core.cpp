@@ -1,9 +1,8 @@
 // The platform's state, handles, passes, raw input, the composed display and its PNG form.
 #include <png.h>
 
-#include <csetjmp>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include "platform/headless.h"
 #include "platform/internal.h"
@@ -75,11 +74,46 @@ void beginPass(PassKind kind) {
 
 bool popInput(HostEvent* event) {
     State& s = state();
-    if (s.inputCount == 0) return false;
-    *event = s.input[s.inputHead];
-    s.inputHead = (s.inputHead + 1) % MaxInput;
-    --s.inputCount;
+    if (!s.input.pop(event)) return false;
+    switch (event->kind) {
+        case HostEventKind::PenDown:
+        case HostEventKind::PenMove:
+        case HostEventKind::PenUp:
+            s.lastPen = POINT{event->x, event->y};
+            break;
+        case HostEventKind::Quit:
+            // The active window is asked to close; without one, the program is to end.
+            if (int top = topWindow(); top >= 0) {
+                postMessage(windowHandle(top), WM_CLOSE, 0, 0);
+            } else {
+                s.quitPosted = true;
+                s.quitCode = 0;
+            }
+            break;
+        case HostEventKind::Restore:
+            // Every visible application window is to be painted again.
+            for (Window& w : s.windows) {
+                if (w.used && w.kind == WindowKind::App && w.visible) w.needPaint = true;
+            }
+            touchDisplay();
+            break;
+        case HostEventKind::Command:
+            break;
+    }
     return true;
+}
+
+void showLayer(const Window& w, const Canvas& display) {
+    // The part of the layer on the display.
+    const int64_t x0 = w.rect.left, y0 = w.rect.top;
+    const int64_t left = std::max<int64_t>(0, -x0),
+                  right = std::min<int64_t>(w.layerWidth, DisplayWidth - x0);
+    const int64_t top = std::max<int64_t>(0, -y0),
+                  bottom = std::min<int64_t>(w.layerHeight, DisplayHeight - y0);
+    for (int64_t y = top; y < bottom && left < right; ++y) {
+        const uint32_t* from = w.layer.data() + y * w.layerWidth;
+        std::copy(from + left, from + right, display.pixels + (y0 + y) * DisplayWidth + x0 + left);
+    }
 }
 
 }  // namespace plat
@@ -91,19 +125,15 @@ DWORD GetTickCount() {
 }
 
 int platformPushInput(const HostEvent& event) {
-    State& s = state();
-    if (s.inputCount >= MaxInput) return 0;
-    s.input[(s.inputHead + s.inputCount) % MaxInput] = event;
-    ++s.inputCount;
-    return 1;
+    return state().input.push(event) ? 1 : 0;
 }
 
 int platformInputPending() {
-    return state().inputCount;
+    return state().input.count;
 }
 
 int platformPostedPending() {
-    return state().queueCount;
+    return state().queue.count;
 }
 
 void platformUseBackend(const PlatformBackend* backend) {
@@ -127,63 +157,33 @@ void platformReset() {
     State& s = state();
     if (s.backend && s.backend->reset) s.backend->reset();
     resetShell();
-    for (int i = 0; i < MaxWindows; ++i) {
-        Window& w = s.windows[i];
-        uint16_t generation = w.generation;
-        w.layer.clear();
-        w.layer.shrink_to_fit();
-        w = Window{};
-        w.generation = generation;
-    }
-    for (auto& c : s.classes)
-        c = WindowClass{};
+    emptySlots(s.windows);
+    std::fill(std::begin(s.classes), std::end(s.classes), WindowClass{});
     s.zCount = 0;
     resetGdi();
-    for (auto& instance : s.instances)
-        instance = nullptr;
-    s.queueHead = s.queueCount = 0;
+    std::fill(std::begin(s.instances), std::end(s.instances), nullptr);
+    s.queue.head = s.queue.count = s.input.head = s.input.count = s.quitCode = 0;
     s.quitPosted = false;
-    s.quitCode = 0;
-    s.inputHead = s.inputCount = 0;
-    s.capture = CaptureKind::None;
-    s.captureWindow = -1;
+    clearCapture();
     s.lastPen = POINT{0, 0};
-    s.hook = nullptr;
-    s.hookUser = nullptr;
+    platformSetPassHook(nullptr, nullptr);
     s.passNumber = 0;
-    resetSound();
     s.backend = headlessBackend();
-    if (s.backend->reset) s.backend->reset();
+    s.backend->reset();
     s.clockMinutes = -1;
     s.changes = 1;
-    s.composed = 0;
-    s.presented = 0;
-}
-
-void plat::showLayer(const Window& w, uint32_t* display) {
-    const int top = w.rect.top + w.clientTop;
-    for (int y = 0; y < w.layerHeight; ++y) {
-        const int dy = top + y;
-        if (dy < 0 || dy >= DisplayHeight) continue;
-        for (int x = 0; x < w.layerWidth; ++x) {
-            const int dx = w.rect.left + x;
-            if (dx < 0 || dx >= DisplayWidth) continue;
-            display[dy * DisplayWidth + dx] = w.layer[static_cast<size_t>(y) * w.layerWidth + x];
-        }
-    }
+    s.composed = s.presented = 0;
 }
 
 const uint32_t* platformDisplay() {
     State& s = state();
-    if (!s.backend) platformReset();
     if (s.composed == s.changes) return s.display;
-    std::memcpy(s.display, s.desktop, sizeof s.display);
-    Canvas display = displayCanvas();
+    std::fill(std::begin(s.display), std::end(s.display), White);
+    const Canvas display{s.display, DisplayWidth, RECT{0, 0, DisplayWidth, DisplayHeight}, false};
     // The application windows, bottom first.
     for (int z = 0; z < s.zCount; ++z) {
         const Window& w = s.windows[s.zOrder[z]];
-        if (!w.visible) continue;
-        showLayer(w, s.display);
+        if (w.visible) showLayer(w, display);
     }
     composeShell(display);
     s.composed = s.changes;
@@ -192,39 +192,18 @@ const uint32_t* platformDisplay() {
 
 int platformWritePng(const char* path, const uint32_t* pixels, int width, int height) {
     if (!path || !pixels || width <= 0 || height <= 0) return 0;
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return 0;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return 0;
+    std::vector<png_byte> rgbBytes(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    for (size_t i = 0; i < rgbBytes.size() / 3; ++i) {
+        rgbBytes[i * 3] = static_cast<png_byte>(pixels[i] >> 16);
+        rgbBytes[i * 3 + 1] = static_cast<png_byte>(pixels[i] >> 8);
+        rgbBytes[i * 3 + 2] = static_cast<png_byte>(pixels[i]);
     }
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-    // libpng reports errors by jumping back here; nothing with a destructor is made after this.
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return 0;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) {
-        const uint32_t* in = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
-        for (int x = 0; x < width; ++x) {
-            row[static_cast<size_t>(x) * 3] = static_cast<png_byte>(in[x] >> 16);
-            row[static_cast<size_t>(x) * 3 + 1] = static_cast<png_byte>(in[x] >> 8);
-            row[static_cast<size_t>(x) * 3 + 2] = static_cast<png_byte>(in[x]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 ? 1 : 0;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&image, path, 0, rgbBytes.data(), 0, nullptr) ? 1 : 0;
 }
 
 int platformWriteDisplayPng(const char* path) {

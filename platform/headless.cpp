@@ -1,4 +1,5 @@
 // The headless backend: a clock moved by the passes, injected input, a log of sounds.
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/headless.h"
@@ -10,15 +11,11 @@ constexpr size_t MaxSoundEvents = 16384;
 constexpr int DefaultClock = 9 * 60 + 41;
 
 struct Headless {
-    DWORD tick = 0;
-    DWORD startTick = 0;
-    DWORD step = 16;
-    int clockBase = DefaultClock;
+    DWORD tick = 0, startTick = 0, step = 16;
     SoundEvent log[MaxSoundEvents] = {};
     size_t logCount = 0;
     size_t dropped = 0;  // events that found the log full
-    bool playing = false;
-    bool looping = false;
+    bool playing = false, looping = false;
     WORD playingId = 0;
     DWORD playStart = 0;
     uint64_t durationMs = 0;
@@ -64,43 +61,32 @@ void playWave(const WaveSound& wave, bool loop) {
 void stopWave() {
     Headless& h = headless();
     record(SoundEventKind::Stop, 0);
-    h.playing = false;
-    h.looping = false;
+    h.playing = h.looping = false;
     h.playingId = 0;
 }
 
 int clockMinutes() {
     Headless& h = headless();
-    return static_cast<int>((static_cast<uint64_t>(h.clockBase) + (h.tick - h.startTick) / 60000u) %
+    return static_cast<int>((static_cast<uint64_t>(DefaultClock) + (h.tick - h.startTick) / 60000u) %
                             (24 * 60));
 }
 
 void reset() {
     Headless& h = headless();
-    h.tick = 0;
-    h.startTick = 0;
+    h.tick = h.startTick = 0;
     h.step = 16;
-    h.clockBase = DefaultClock;
-    h.logCount = 0;
-    h.dropped = 0;
-    h.playing = false;
-    h.looping = false;
+    h.logCount = h.dropped = 0;
+    h.playing = h.looping = false;
     h.playingId = 0;
-    h.playStart = 0;
-    h.durationMs = 0;
+    h.durationMs = h.playStart = 0;
 }
 
-const PlatformBackend Backend = {
-    "headless",   false,   tickCount, beginPass, playWave, stopWave,
-    clockMinutes, nullptr, nullptr,   nullptr,   reset,
-};
-
-int16_t clampCoordinate(int v) {
-    return static_cast<int16_t>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
-}
+const PlatformBackend Backend = {false,        tickCount, beginPass, playWave, stopWave,
+                                 clockMinutes, nullptr,   nullptr,   nullptr,  reset};
 
 int push(HostEventKind kind, int x, int y) {
-    return platformPushInput(HostEvent{kind, clampCoordinate(x), clampCoordinate(y), 0, 0});
+    auto clamp = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };
+    return platformPushInput(HostEvent{kind, clamp(x), clamp(y), 0});
 }
 
 }  // namespace
@@ -110,42 +96,24 @@ const PlatformBackend* headlessBackend() {
 }
 
 void headlessSetStartTick(DWORD tick) {
-    Headless& h = headless();
-    h.tick = tick;
-    h.startTick = tick;
+    headless().tick = headless().startTick = tick;
 }
 
 void headlessSetPassStep(DWORD milliseconds) {
     headless().step = milliseconds;
 }
 
-void headlessSetClockMinutes(int minutesAfterMidnight) {
-    Headless& h = headless();
-    int m = minutesAfterMidnight % (24 * 60);
-    h.clockBase = m < 0 ? m + 24 * 60 : m;
-    h.startTick = h.tick;
-}
-
 int headlessPenDown(int x, int y) {
     return push(HostEventKind::PenDown, x, y);
 }
-int headlessPenMove(int x, int y) {
-    return push(HostEventKind::PenMove, x, y);
-}
 int headlessPenUp(int x, int y) {
     return push(HostEventKind::PenUp, x, y);
-}
-int headlessTap(int x, int y) {
-    return headlessPenDown(x, y) && headlessPenUp(x, y) ? 1 : 0;
-}
-int headlessCommand(WORD id) {
-    return platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 0, id});
 }
 int headlessPostCommand(HWND window, WORD id) {
     return plat::postMessage(window, WM_COMMAND, id, 0) ? 1 : 0;
 }
 int headlessQuit() {
-    return platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0, 0});
+    return platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0});
 }
 
 size_t headlessSoundEventCount() {
@@ -158,8 +126,7 @@ SoundEvent headlessSoundEvent(size_t index) {
 }
 
 void headlessClearSoundLog() {
-    headless().logCount = 0;
-    headless().dropped = 0;
+    headless().logCount = headless().dropped = 0;
 }
 
 size_t headlessSoundEventsDropped() {
@@ -168,23 +135,12 @@ size_t headlessSoundEventsDropped() {
 
 int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize) {
     if (!text || textSize == 0) return 0;
-    int n = 0;
-    switch (event.kind) {
-        case SoundEventKind::Play:
-            n = std::snprintf(text, textSize, "play %u", static_cast<unsigned>(event.id));
-            break;
-        case SoundEventKind::Loop:
-            n = std::snprintf(text, textSize, "loop %u", static_cast<unsigned>(event.id));
-            break;
-        case SoundEventKind::Stop:
-            n = std::snprintf(text, textSize, "stop");
-            break;
-    }
-    if (n < 0) {
-        text[0] = 0;
-        return 0;
-    }
-    return static_cast<size_t>(n) < textSize ? n : static_cast<int>(textSize - 1);
+    const char* verb = event.kind == SoundEventKind::Play ? "play" : "loop";
+    const int n = event.kind == SoundEventKind::Stop
+                      ? std::snprintf(text, textSize, "stop")
+                      : std::snprintf(text, textSize, "%s %u", verb, unsigned{event.id});
+    if (n < 0) text[0] = 0;
+    return n < 0 ? 0 : static_cast<size_t>(n) < textSize ? n : static_cast<int>(textSize - 1);
 }
 
 bool headlessSoundPlaying(WORD* id, bool* looping) {

@@ -15,14 +15,11 @@ const PlatformBackend* headlessBackend();
 // Clock. Defaults after platformReset: start tick 0, step 16 ms, clock face 9:41.
 void headlessSetStartTick(DWORD tick);  // sets the clock to this value now
 void headlessSetPassStep(DWORD milliseconds);
-void headlessSetClockMinutes(int minutesAfterMidnight);
 
-// Input, in display coordinates. Each gives 0 when the input queue is full.
+// Input, in display coordinates (other raw input goes through platformPushInput). Each gives 0
+// when the input queue is full.
 int headlessPenDown(int x, int y);
-int headlessPenMove(int x, int y);
 int headlessPenUp(int x, int y);
-int headlessTap(int x, int y);  // down then up at the same point
-int headlessCommand(WORD id);   // WM_COMMAND id for the active window (the dialog when one is open)
 // Posts WM_COMMAND id to this window's queue directly, whatever menu or dialog is open (their
 // loops dispatch posted messages too). Gives 0 for no such window or a full queue.
 int headlessPostCommand(HWND window, WORD id);

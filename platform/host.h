@@ -10,7 +10,6 @@
 //   desktop: see platform/sdl.h (platformStartSdl, then the program's entry, then platformStopSdl).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "platform/catalogue.h"
@@ -20,9 +19,8 @@
 // popup menu or dialog.
 constexpr int DisplayWidth = 240;
 constexpr int DisplayHeight = 320;
-constexpr int NavBarHeight = 26;   // display rows 0 to 25
-constexpr int MenuBarHeight = 26;  // display rows 294 to 319
-constexpr int MenuBarTop = DisplayHeight - MenuBarHeight;
+constexpr int NavBarHeight = 26;                // display rows 0 to 25
+constexpr int MenuBarTop = DisplayHeight - 26;  // the menu bar: display rows 294 to 319
 
 // ---- Instances --------------------------------------------------------------------------------
 
@@ -37,8 +35,6 @@ enum class HostEventKind : uint8_t {
     PenDown,  // x, y: display coordinates
     PenMove,
     PenUp,
-    KeyDown,  // key: virtual key code
-    KeyUp,
     Command,  // command: a WM_COMMAND id for the active window (a dialog when one is open)
     Quit,     // the host wants the program to end: modal loops end, the main window gets WM_CLOSE
     Restore,  // the host window came back: every visible window gets WM_PAINT
@@ -46,9 +42,7 @@ enum class HostEventKind : uint8_t {
 
 struct HostEvent {
     HostEventKind kind;
-    int16_t x;
-    int16_t y;
-    uint16_t key;
+    int16_t x, y;
     uint16_t command;
 };
 
@@ -74,7 +68,6 @@ struct WaveSound {
 
 // What a host provides. Every member may be null, except tickCount.
 struct PlatformBackend {
-    const char* name;
     // Whether beginPass wants the composed display (the headless backend does not).
     bool showsDisplay;
     // Milliseconds, an unsigned 32-bit count.
@@ -151,10 +144,5 @@ int platformDialogDepth();
 
 // Where things of the shell stand on the display, for tests and scripts that tap them. Each
 // gives 1 and fills rect (display coordinates, right and bottom outside), or 0.
-int platformMenuBarButtonRect(int index, RECT* rect);  // a button of the active menu bar
 int platformMenuItemRect(UINT commandId, RECT* rect);  // an item of the open popup menu
 int platformDoneButtonRect(RECT* rect);                // the "ok" button of the open dialog
-
-// The window the shell treats as the program's main window: the topmost visible top-level
-// window (the one whose title the navigation bar shows), or none.
-HWND platformActiveWindow();

@@ -1,6 +1,7 @@
 // State and helpers shared by the platform's own sources. Not for callers of the platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,9 +10,73 @@
 
 namespace plat {
 
-// ---- Handles ----------------------------------------------------------------------------------
+// Little-endian values in resource data.
+inline uint16_t readU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t readU32(const uint8_t* p) {
+    return readU16(p) | (static_cast<uint32_t>(readU16(p + 2)) << 16);
+}
+
+// Reads resource data word by word; past the end it gives 0 and marks the read failed.
+struct Reader {
+    const uint8_t* data;
+    uint32_t size;
+    uint32_t offset = 0;
+    bool ok = true;
+
+    uint16_t u16() {
+        ok = ok && offset + 2 <= size;
+        offset += 2;
+        return ok ? readU16(data + offset - 2) : 0;
+    }
+    uint32_t u32() {
+        uint32_t low = u16();
+        return low | (static_cast<uint32_t>(u16()) << 16);
+    }
+    // A NUL-terminated UTF-16 text that starts with `first`, copied into text (when given) and
+    // cut to max characters with its NUL.
+    void string(WCHAR* text, int max, WCHAR first) {
+        int n = 0;
+        for (WCHAR c = first; ok && c != 0; c = static_cast<WCHAR>(u16())) {
+            if (text && n < max - 1) text[n++] = c;
+        }
+        if (text) text[n] = 0;
+    }
+};
+
+// Whether two NUL-terminated names are equal, ignoring the case of ASCII letters.
+inline bool sameName(const WCHAR* a, const WCHAR* b) {
+    auto upper = [](WCHAR c) { return c >= u'a' && c <= u'z' ? static_cast<WCHAR>(c - 32) : c; };
+    for (; upper(*a) == upper(*b); ++a, ++b) {
+        if (*a == 0) return true;
+    }
+    return false;
+}
+
+inline bool inside(const RECT& r, int64_t x, int64_t y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// Pixels are 0x00RRGGBB.
+
+constexpr uint32_t White = 0xFFFFFF;
+constexpr uint32_t Black = 0x000000;
+inline uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return (r << 16) | (g << 8) | b;
+}
+
+// A view of pixels to draw on: the buffer, and the rectangle of it that may be touched.
+struct Canvas {
+    uint32_t* pixels = nullptr;
+    int stride = 0;       // pixels per row
+    RECT clip{};          // right and bottom outside
+    bool screen = false;  // drawing here changes the display
+};
+
 // A handle is (kind, slot, generation) packed into a pointer-sized value whose low four bits are
-// zero, so a stale or foreign handle is recognised instead of being followed.
+// zero, so a stale or foreign handle is recognised instead of being followed. A slot's generation
+// moves on each time it is taken, and is never 0.
 
 enum class Kind : uint8_t { None, Bitmap, Brush, Dc, Window, Menu, Icon, Instance, Resource, Accel };
 
@@ -24,60 +89,87 @@ H makeHandle(Kind kind, uint32_t slot, uint32_t generation) {
     return reinterpret_cast<H>(packHandle(kind, slot, generation));
 }
 
-// ---- Pixels -----------------------------------------------------------------------------------
-// Pixels are 0x00RRGGBB. A monochrome bitmap holds only 0 (black) and 0xFFFFFF (white).
-
-constexpr uint32_t White = 0xFFFFFF;
-constexpr uint32_t Black = 0x000000;
-inline uint32_t fromColorref(COLORREF c) {
-    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-inline uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return (r << 16) | (g << 8) | b;
+// The slot a handle names when the object there is in use and of the handle's generation, or -1.
+template <typename T, size_t N>
+int liveSlot(const void* handle, Kind kind, const T (&objects)[N]) {
+    uint32_t generation = 0;
+    const int slot = handleSlot(handle, kind, &generation);
+    if (slot < 0 || slot >= static_cast<int>(N)) return -1;
+    return objects[slot].used && objects[slot].generation == generation ? slot : -1;
 }
 
-// A view of pixels to draw on: the buffer, and the rectangle of it that may be touched.
-struct Canvas {
-    uint32_t* pixels = nullptr;
-    int stride = 0;  // pixels per row
-    int width = 0;
-    int height = 0;
-    int originX = 0;  // buffer position of logical (0, 0)
-    int originY = 0;
-    RECT clip{};  // buffer coordinates, right and bottom outside
-    bool mono = false;
-    bool screen = false;  // drawing here changes the display
+// Takes the first free slot from `first` on: emptied, in use, of a new generation; or -1.
+template <typename T, size_t N>
+int takeSlot(T (&objects)[N], int first = 0) {
+    for (int i = first; i < static_cast<int>(N); ++i) {
+        if (objects[i].used) continue;
+        const uint16_t old = objects[i].generation;
+        const auto generation = static_cast<uint16_t>(old == 0xFFFF ? 1 : old + 1);
+        objects[i] = T{};
+        objects[i].used = true;
+        objects[i].generation = generation;
+        return i;
+    }
+    return -1;
+}
+
+// Empties a slot but keeps its generation, so a handle from before stays invalid.
+template <typename T>
+void freeSlot(T& object) {
+    const uint16_t generation = object.generation;
+    object = T{};
+    object.generation = generation;
+}
+template <typename T, size_t N>
+void emptySlots(T (&objects)[N]) {
+    for (T& object : objects)
+        freeSlot(object);
+}
+
+// A queue of fixed room, oldest first.
+template <typename T, int N>
+struct Ring {
+    T items[N] = {};
+    int head = 0, count = 0;
+
+    bool push(const T& item) {
+        if (count >= N) return false;
+        items[(head + count++) % N] = item;
+        return true;
+    }
+    bool pop(T* item) {
+        if (count == 0) return false;
+        *item = items[head];
+        head = (head + 1) % N;
+        --count;
+        return true;
+    }
 };
-
-// ---- Drawing objects --------------------------------------------------------------------------
 
 constexpr int MaxGdiObjects = 1024;
 constexpr int MaxDcs = 256;
-constexpr int StockBrushes = 6;     // slots 0 to 5: GetStockObject 0 to 5
-constexpr int StockMonoBitmap = 6;  // slot 6: the 1 x 1 monochrome bitmap of a new memory context
-constexpr int FirstFreeGdiSlot = 7;
+constexpr int StockBrushes = 5;   // slots 0 to 4: GetStockObject 0 to 4
+constexpr int DefaultBitmap = 5;  // slot 5: the 1 x 1 bitmap of a new memory context
+constexpr int FirstFreeGdiSlot = 6;
 
 struct GdiObject {
-    Kind kind = Kind::None;
+    bool used = false;
     uint16_t generation = 0;
+    Kind kind = Kind::None;
     bool stock = false;
     // Bitmap.
     std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-    bool mono = false;
+    int width = 0, height = 0;
     int selectedIn = -1;  // context slot holding the bitmap, or -1
     // Brush.
     uint32_t colour = 0;
-    bool hollow = false;
 };
 
 struct DcObject {
     bool used = false;
     uint16_t generation = 0;
-    int window = -1;       // window slot for a window's context, -1 for a memory context
-    bool desktop = false;  // the whole display (GetDC of no window)
-    int bitmap = StockMonoBitmap;
+    int window = -1;  // window slot for a window's context, -1 for a memory context
+    int bitmap = DefaultBitmap;
     int brush = WHITE_BRUSH;
 };
 
@@ -86,29 +178,25 @@ struct Icon {
     uint16_t generation = 0;
     HINSTANCE instance = nullptr;  // where it was loaded from: an icon loads once and is shared
     uint16_t resourceId = 0;
-    int width = 0;
-    int height = 0;
-    uint32_t colour[32 * 32];
-    uint32_t mask[32 * 32];  // White where the background shows through
+    int width = 0, height = 0;
+    std::vector<uint32_t> colour;
+    std::vector<uint32_t> mask;  // White where the background shows through
 };
 constexpr int MaxIcons = 16;
 
-// ---- Windows ----------------------------------------------------------------------------------
-
-enum class WindowKind : uint8_t { App, MenuBar, Dialog, Remote };
+enum class WindowKind : uint8_t { App, MenuBar, Dialog };
 
 constexpr int MaxWindows = 32;
 constexpr int MaxClasses = 16;
 constexpr int MaxTitle = 100;
 constexpr int MaxMenuBarButtons = 4;
+constexpr int MaxLabel = 32;
 
 struct MenuBarButton {
     WORD command = 0;
-    BYTE state = 0;
-    BYTE style = 0;
     int submenu = -1;  // menu slot of its popup, or -1
-    WCHAR label[32] = {};
-    RECT rect{};  // menu bar client coordinates
+    WCHAR label[MaxLabel] = {};
+    RECT rect{};  // display coordinates
 };
 
 struct WindowClass {
@@ -124,32 +212,20 @@ struct Window {
     int windowClass = -1;
     WNDPROC proc = nullptr;
     DLGPROC dialogProc = nullptr;
-    DWORD style = 0;
-    DWORD exStyle = 0;
     int parent = -1;  // owner window slot
-    HINSTANCE instance = nullptr;
     WCHAR title[MaxTitle] = {};
-    RECT rect{};        // display coordinates
-    int clientTop = 0;  // rows of caption above the client area
-    bool visible = false;
-    bool destroying = false;
-    bool needPaint = false;
-    bool needErase = false;
-    int disabled = 0;             // modal loops holding the window disabled
+    RECT rect{};  // display coordinates
+    bool visible = false, destroying = false;
+    bool needPaint = false, needErase = false;
     std::vector<uint32_t> layer;  // client area pixels
-    int layerWidth = 0;
-    int layerHeight = 0;
+    int layerWidth = 0, layerHeight = 0;
     int dc = -1;
     // Menu bar.
     int menu = -1;
     int buttonCount = 0;
     MenuBarButton buttons[MaxMenuBarButtons];
     int pressedButton = -1;
-    // Dialog.
-    int dialog = -1;  // slot in the modal dialog stack
 };
-
-// ---- Menus ------------------------------------------------------------------------------------
 
 constexpr int MaxMenus = 16;
 constexpr int MaxMenuItems = 32;
@@ -169,36 +245,29 @@ struct Menu {
     MenuItem items[MaxMenuItems];
 };
 
-// ---- Modal loops ------------------------------------------------------------------------------
-
-constexpr int MaxControls = 32;
-constexpr int MaxControlText = 128;
+constexpr int MaxDialogItems = 32;
+constexpr int MaxItemTitle = 128;
 constexpr int MaxDialogDepth = 4;
 
-enum class ControlKind : uint8_t { Text, Icon, Button, Other };
-
-struct Control {
-    ControlKind kind = ControlKind::Other;
+// A dialog item the platform draws: static text, or a static icon.
+struct DialogItem {
+    bool icon = false;
     DWORD style = 0;
-    WORD id = 0;
     RECT rect{};  // dialog client coordinates
-    WCHAR text[MaxControlText] = {};
-    int icon = -1;
-    bool pressed = false;
+    WCHAR text[MaxItemTitle] = {};
+    int iconSlot = -1;
 };
 
 struct DialogState {
     int window = -1;
-    int owner = -1;
     bool ended = false;
     INT_PTR result = 0;
-    bool doneButton = false;  // "ok" in the caption or the navigation bar
-    bool fullScreen = false;  // the title and "ok" stand in the navigation bar
-    bool okPressed = false;
-    int capture = 0;  // 0 none, 1 the "ok" button, 2 the dialog, 3 a push button
-    int pressedControl = -1;
-    int controlCount = 0;
-    Control controls[MaxControls];
+    bool doneButton = false;  // an "ok" in the navigation bar
+    bool fullScreen = false;  // below the navigation bar, without a frame
+    bool okCaptured = false;  // the pen went down on "ok" and is still down
+    bool okPressed = false;   // ... and is on it
+    int itemCount = 0;
+    DialogItem items[MaxDialogItems];
 };
 
 struct PopupState {
@@ -214,13 +283,9 @@ struct PopupState {
     int itemHeight[MaxMenuItems] = {};
 };
 
-// ---- The whole platform state -----------------------------------------------------------------
-
 constexpr int MaxInstances = 8;
 constexpr int MaxQueue = 512;
 constexpr int MaxInput = 1024;
-
-enum class CaptureKind : uint8_t { None, Window, NavBar, Nothing };
 
 struct State {
     const PlatformBackend* backend = nullptr;
@@ -233,7 +298,6 @@ struct State {
     GdiObject gdi[MaxGdiObjects];
     DcObject dcs[MaxDcs];
     Icon icons[MaxIcons];
-    int desktopDc = -1;
 
     WindowClass classes[MaxClasses];
     Window windows[MaxWindows];
@@ -241,97 +305,101 @@ struct State {
     int zCount = 0;
     Menu menus[MaxMenus];
 
-    MSG queue[MaxQueue] = {};
-    int queueHead = 0;
-    int queueCount = 0;
+    Ring<MSG, MaxQueue> queue;  // posted messages
     bool quitPosted = false;
     int quitCode = 0;
 
-    HostEvent input[MaxInput] = {};
-    int inputHead = 0;
-    int inputCount = 0;
-    CaptureKind capture = CaptureKind::None;
-    int captureWindow = -1;
+    Ring<HostEvent, MaxInput> input;  // raw input from the host
+    int captureWindow = -1;           // the window the pen went down on, which has its moves and lift
     POINT lastPen{};
 
     PopupState popup;
     DialogState dialogs[MaxDialogDepth];
     int dialogDepth = 0;
 
-    uint32_t desktop[DisplayWidth * DisplayHeight] = {};
     uint32_t display[DisplayWidth * DisplayHeight] = {};
-    uint64_t changes = 1;   // counts changes to what the display shows
-    uint64_t composed = 0;  // `changes` when `display` was last composed
-    uint64_t presented = 0;
+    uint64_t changes = 1;    // counts changes to what the display shows
+    uint64_t composed = 0;   // `changes` when `display` was last composed
+    uint64_t presented = 0;  // `changes` when the backend was last handed the display
     int clockMinutes = -1;
 };
 
 State& state();
 void touchDisplay();  // what the display shows has changed
 
-// ---- Shared operations ------------------------------------------------------------------------
+inline int windowSlot(HWND window) {
+    return liveSlot(window, Kind::Window, state().windows);
+}
 
 // Drawing (gdi.cpp).
 void resetGdi();
-bool canvasForDc(HDC dc, Canvas* canvas);
 Canvas windowCanvas(int window);  // the window's client area
-Canvas displayCanvas();           // the composed display
-void fillRect(const Canvas& canvas, int left, int top, int right, int bottom, uint32_t colour);
-int brushColour(HBRUSH brush, uint32_t* colour);  // 1 when the brush paints
+void fillPixels(const Canvas& canvas, int left, int top, int right, int bottom, uint32_t colour);
+int brushColour(HBRUSH brush, uint32_t* colour);  // 1/0
 void releaseWindowDc(int window);
-int iconSlot(HICON icon);
 void drawIcon(const Canvas& canvas, int x, int y, int icon);
-// A device-independent bitmap (resource bytes) decoded to pixels; 1/0.
-bool decodeDib(const uint8_t* data, uint32_t size, std::vector<uint32_t>* pixels, int* width, int* height,
-               bool* mono);
 
 // Resources (resources.cpp).
-const ResourceCatalogue* catalogueOf(HINSTANCE instance);
 const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* typeName, uint16_t id);
 const ResourceEntry* entryContaining(HINSTANCE instance, const void* data);
 
-// Text (font.cpp).
+// Text in the shell's font (font.cpp).
 constexpr int LineHeight = 13;
 int textWidth(const WCHAR* text, int length, bool bold);
-// Draws with the top of the line at y; gives the width drawn.
-int drawText(const Canvas& canvas, int x, int y, const WCHAR* text, int length, uint32_t colour, bool bold);
+// Draws with the top of the line at y.
+void drawUiText(const Canvas& canvas, int x, int y, const WCHAR* text, int length, uint32_t colour,
+                bool bold);
 int averageCharWidth();
 int wideLength(const WCHAR* text, int max);
 
-// Windows and messages (window.cpp).
-int windowSlot(HWND window);
+// Windows, messages and input (window.cpp, core.cpp).
 HWND windowHandle(int slot);
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void beginPass(PassKind kind);
 bool takePosted(MSG* msg);
+// Takes one raw input event. A pen event moves the pen's last place; a quit request and a restore
+// are carried out here (WM_CLOSE for the active window, repaints) and still given to the caller.
 bool popInput(HostEvent* event);
-void routeQuit();
-void routeRestore();  // every visible application window is to be painted again
 void clearCapture();
 int topWindow();  // the active top-level application window slot, or -1
 int createWindowSlot(WindowKind kind);
-void freeWindowSlot(int slot);
 void resizeLayer(Window& window, int width, int height);
 bool dispatchPaint();       // sends one pending WM_PAINT; true if one was sent
 int menuBarOf(int window);  // menu bar window slot owned by this window, or -1
+// Copies a window's client layer onto the display at its place.
+void showLayer(const Window& w, const Canvas& display);
 
-// Copies a window's client layer onto the 240 x 320 display pixels at its place (core.cpp).
-void showLayer(const Window& w, uint32_t* display);
+// A modal loop (the popup menu's, a dialog's), pass after pass while open() holds: each pass
+// dispatches one posted message, else hands one raw input event to input(), else sends one
+// pending paint. A posted quit ends the loop through quit().
+template <typename Open, typename Input, typename Quit>
+void modalLoop(PassKind kind, Open open, Input input, Quit quit) {
+    while (open()) {
+        beginPass(kind);
+        if (!open()) break;
+        if (state().quitPosted) {
+            quit();
+            break;
+        }
+        MSG msg;
+        HostEvent event;
+        if (takePosted(&msg)) {
+            DispatchMessageW(&msg);
+        } else if (popInput(&event)) {
+            input(event);
+        } else {
+            dispatchPaint();
+        }
+    }
+}
 
 // Shell (shell.cpp, dialog.cpp).
 void resetShell();
-LRESULT menuBarProc(int slot, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT menuBarProc(int slot, UINT message, LPARAM lParam);
 void destroyMenuBar(int slot);
-void freeMenu(int menu);
-int menuSlot(HMENU menu);
 void composeShell(const Canvas& display);
-LRESULT dialogSend(int slot, UINT message, WPARAM wParam, LPARAM lParam);
 void dialogDestroyed(int slot);
-void renderDialog(int slot);
 void composeDialog(const Canvas& display, int index);
-void drawNavBar(const Canvas& display);
-
-// Sound (sound.cpp).
-void resetSound();
+bool okRect(int index, RECT* rect);  // the "ok" button of dialog level `index`, in the navigation bar
 
 }  // namespace plat

@@ -1,4 +1,6 @@
-// Resources by number from the catalogue compiled into the program.
+// Resources by number from the catalogue compiled into the program, and PlaySoundW: wave
+// resources played one at a time by the backend.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/internal.h"
@@ -7,17 +9,6 @@ namespace plat {
 
 namespace {
 
-bool sameTypeName(const WCHAR* a, const WCHAR* b) {
-    if (!a || !b) return false;
-    for (;; ++a, ++b) {
-        WCHAR ca = *a, cb = *b;
-        if (ca >= u'a' && ca <= u'z') ca = static_cast<WCHAR>(ca - 32);
-        if (cb >= u'a' && cb <= u'z') cb = static_cast<WCHAR>(cb - 32);
-        if (ca != cb) return false;
-        if (ca == 0) return true;
-    }
-}
-
 int instanceSlot(HINSTANCE instance) {
     uint32_t generation = 0;
     int slot = handleSlot(instance, Kind::Instance, &generation);
@@ -25,20 +16,61 @@ int instanceSlot(HINSTANCE instance) {
     return slot;
 }
 
-}  // namespace
-
 const ResourceCatalogue* catalogueOf(HINSTANCE instance) {
     int slot = instanceSlot(instance);
-    return slot < 0 ? nullptr : state().instances[slot];
+    return slot < 0 || !state().instances[slot]->entries ? nullptr : state().instances[slot];
 }
+
+// A handle to entry `index` of the instance's catalogue. The generation field names the
+// instance, so such a handle is only read with its own.
+template <typename H>
+H entryHandle(Kind kind, HINSTANCE instance, const ResourceEntry* entry) {
+    const auto index = static_cast<uint32_t>(entry - catalogueOf(instance)->entries);
+    return makeHandle<H>(kind, index, static_cast<uint32_t>(instanceSlot(instance)) + 1);
+}
+
+uint16_t resourceId(LPCWSTR name) {
+    return static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
+}
+
+// A RIFF wave file of uncompressed PCM, mono or stereo, 8 or 16 bits.
+bool parseWave(const uint8_t* data, uint32_t size, WaveSound* wave) {
+    if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
+        return false;
+    bool haveFormat = false;
+    uint64_t offset = 12;
+    while (offset + 8 <= size) {
+        const uint8_t* chunk = data + offset;
+        uint32_t length = readU32(chunk + 4);
+        if (offset + 8 + length > size) return false;
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            if (length < 16 || readU16(chunk + 8) != 1) return false;
+            wave->channels = readU16(chunk + 10);
+            wave->sampleRate = readU32(chunk + 12);
+            wave->bitsPerSample = readU16(chunk + 22);
+            if (wave->channels < 1 || wave->channels > 2) return false;
+            if (wave->bitsPerSample != 8 && wave->bitsPerSample != 16) return false;
+            if (wave->sampleRate < 1000 || wave->sampleRate > 192000) return false;
+            haveFormat = true;
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            if (!haveFormat) return false;
+            wave->samples = chunk + 8;
+            wave->sampleBytes = length;
+            return true;
+        }
+        offset += 8 + static_cast<uint64_t>(length) + (length & 1);
+    }
+    return false;
+}
+
+}  // namespace
 
 const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* typeName, uint16_t id) {
     const ResourceCatalogue* catalogue = catalogueOf(instance);
-    if (!catalogue || !catalogue->entries) return nullptr;
-    for (uint32_t i = 0; i < catalogue->count; ++i) {
+    for (uint32_t i = 0; catalogue && i < catalogue->count; ++i) {
         const ResourceEntry& entry = catalogue->entries[i];
         if (entry.id != id) continue;
-        bool typeMatches = typeName ? (entry.typeName && sameTypeName(entry.typeName, typeName))
+        bool typeMatches = typeName ? (entry.typeName && sameName(entry.typeName, typeName))
                                     : (!entry.typeName && entry.type == type);
         if (typeMatches) return &entry;
     }
@@ -47,9 +79,8 @@ const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* t
 
 const ResourceEntry* entryContaining(HINSTANCE instance, const void* data) {
     const ResourceCatalogue* catalogue = catalogueOf(instance);
-    if (!catalogue || !catalogue->entries || !data) return nullptr;
     auto address = reinterpret_cast<uintptr_t>(data);
-    for (uint32_t i = 0; i < catalogue->count; ++i) {
+    for (uint32_t i = 0; catalogue && data && i < catalogue->count; ++i) {
         const ResourceEntry& entry = catalogue->entries[i];
         auto start = reinterpret_cast<uintptr_t>(entry.data);
         if (entry.data && address >= start && address < start + entry.size) return &entry;
@@ -76,64 +107,37 @@ HINSTANCE instanceFromCatalogue(const ResourceCatalogue* catalogue) {
 }
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
-    if (!buffer) return 0;
-    if (bufferMax > 0) buffer[0] = 0;
+    if (!buffer || bufferMax <= 0) return 0;
+    buffer[0] = 0;
     if (id > 0xFFFF) return 0;
     const ResourceEntry* block = findEntry(instance, 6, nullptr, static_cast<uint16_t>(id / 16 + 1));
     if (!block || !block->data) return 0;
     // Sixteen strings, each a 16-bit length then that many 16-bit characters.
-    uint32_t offset = 0;
-    for (UINT index = 0;; ++index) {
-        if (offset + 2 > block->size) return 0;
-        uint32_t length = static_cast<uint32_t>(block->data[offset] | (block->data[offset + 1] << 8));
-        offset += 2;
-        if (offset + length * 2 > block->size) return 0;
-        if (index == id % 16) {
-            if (length == 0) return 0;
-            if (bufferMax == 0) {
-                // A read-only pointer to the string itself, as the platform gives.
-                const void* text = block->data + offset;
-                std::memcpy(buffer, &text, sizeof text);
-                return static_cast<int>(length);
-            }
-            if (bufferMax < 0) return 0;
-            uint32_t copy =
-                length < static_cast<uint32_t>(bufferMax - 1) ? length : static_cast<uint32_t>(bufferMax - 1);
-            for (uint32_t i = 0; i < copy; ++i) {
-                buffer[i] =
-                    static_cast<WCHAR>(block->data[offset + i * 2] | (block->data[offset + i * 2 + 1] << 8));
-            }
-            buffer[copy] = 0;
-            return static_cast<int>(copy);
-        }
-        offset += length * 2;
-    }
+    Reader r{block->data, block->size};
+    for (UINT index = 0; index < id % 16; ++index)
+        r.offset += 2u * r.u16();
+    uint32_t length = r.u16();
+    if (!r.ok || r.offset + 2 * length > block->size) return 0;
+    uint32_t copy = std::min(length, static_cast<uint32_t>(bufferMax - 1));
+    for (uint32_t i = 0; i < copy; ++i)
+        buffer[i] = static_cast<WCHAR>(r.u16());
+    buffer[copy] = 0;
+    return static_cast<int>(copy);
 }
 
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
     if (!IS_INTRESOURCE(name)) return nullptr;
-    const ResourceEntry* entry =
-        findEntry(instance, 9, nullptr, static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name)));
+    const ResourceEntry* entry = findEntry(instance, 9, nullptr, resourceId(name));
     if (!entry || !entry->data || entry->size < 8 || entry->size % 8 != 0) return nullptr;
-    const ResourceCatalogue* catalogue = catalogueOf(instance);
-    auto index = static_cast<uint32_t>(entry - catalogue->entries);
-    return makeHandle<HACCEL>(Kind::Accel, index,
-                              static_cast<uint32_t>(handleSlot(instance, Kind::Instance, nullptr)) + 1);
+    return entryHandle<HACCEL>(Kind::Accel, instance, entry);
 }
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     if (!IS_INTRESOURCE(name) || !type) return nullptr;
-    uint16_t id = static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
-    const ResourceEntry* entry =
-        IS_INTRESOURCE(type)
-            ? findEntry(module, static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(type)), nullptr, id)
-            : findEntry(module, 0, type, id);
-    if (!entry) return nullptr;
-    const ResourceCatalogue* catalogue = catalogueOf(module);
-    auto index = static_cast<uint32_t>(entry - catalogue->entries);
-    // The generation field names the instance, so a resource handle is only read with its own.
-    return makeHandle<HRSRC>(Kind::Resource, index,
-                             static_cast<uint32_t>(handleSlot(module, Kind::Instance, nullptr)) + 1);
+    const ResourceEntry* entry = IS_INTRESOURCE(type)
+                                     ? findEntry(module, resourceId(type), nullptr, resourceId(name))
+                                     : findEntry(module, 0, type, resourceId(name));
+    return entry ? entryHandle<HRSRC>(Kind::Resource, module, entry) : nullptr;
 }
 
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
@@ -141,7 +145,25 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
     int index = handleSlot(resource, Kind::Resource, &instancePlusOne);
     const ResourceCatalogue* catalogue = catalogueOf(module);
     if (index < 0 || !catalogue) return nullptr;
-    if (static_cast<int>(instancePlusOne) - 1 != handleSlot(module, Kind::Instance, nullptr)) return nullptr;
+    if (static_cast<int>(instancePlusOne) - 1 != instanceSlot(module)) return nullptr;
     if (static_cast<uint32_t>(index) >= catalogue->count) return nullptr;
     return const_cast<uint8_t*>(catalogue->entries[index].data);
+}
+
+BOOL PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {
+    // Every call ends the sound that plays; a call without a sound only does that.
+    const bool loop = (flags & SND_LOOP) != 0;
+    const bool asked = sound && IS_INTRESOURCE(sound) && (flags & SND_RESOURCE) == SND_RESOURCE &&
+                       (!loop || (flags & SND_ASYNC));  // a loop plays asynchronously
+    const ResourceEntry* entry = asked ? findEntry(module, 0, u"WAVE", resourceId(sound)) : nullptr;
+    WaveSound wave{};
+    wave.id = resourceId(sound);
+    const bool found = entry && parseWave(entry->data, entry->size, &wave);
+    const PlatformBackend* backend = state().backend;
+    if (found && backend->playWave) {
+        backend->playWave(wave, loop);
+    } else if (backend->stopWave) {
+        backend->stopWave();
+    }
+    return !sound || found ? TRUE : FALSE;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/host.h"
 
@@ -17,7 +18,6 @@ struct SdlOptions {
     int scale = 0;            // whole-number scale of the display; 0: the largest that fits, at most 3
     bool fullscreen = false;  // start fullscreen (Alt+Enter and F11 toggle it)
     int passRate = 60;        // message-loop passes per second
-    bool mute = false;        // no sound at all
 };
 
 // Opens the window and the audio device (no audio device: silent) and selects the backend.
@@ -26,3 +26,23 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize);
 
 // Closes the window and audio, gives up the single-copy lock and selects the headless backend.
 void platformStopSdl();
+
+// How the desktop holds message-loop passes to their rate, apart from SDL so that a test can drive
+// it with a fake clock. Times are counts of a clock of `frequency` counts a second.
+struct PaceClock {
+    uint64_t (*now)();
+    void (*sleep)(uint32_t milliseconds);
+    uint64_t frequency;
+};
+struct Pacer {
+    uint64_t period = 0;    // counts a pass
+    bool vsync = false;     // presenting waits for a screen that refreshes at the pass rate
+    uint64_t nextPass = 0;  // when the next pass may begin, without vsync
+    uint64_t lastPass = 0;  // when the last pass began
+};
+// Waits until the next pass may begin. With vsync, presenting has waited for the screen; a floor
+// of nine tenths of a pass still holds when it did not (a hidden or minimised window). Without
+// vsync, passes keep to a schedule of their own, started afresh after a stall of over four
+// passes. Sleeps whole milliseconds and never spins: the schedule makes up for less than a
+// millisecond early or late, so the rate holds on average.
+void pace(Pacer& pacer, const PaceClock& clock);

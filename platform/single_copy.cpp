@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,13 @@ void closeFd(int* fd) {
     *fd = -1;
 }
 
+sockaddr_un socketAddress(const char* path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path);
+    return address;
+}
+
 }  // namespace
 
 size_t singleCopyFolder(const char* override, char* folder, size_t size) {
@@ -63,11 +71,9 @@ size_t singleCopyFolder(const char* override, char* folder, size_t size) {
     }
     if (!privateFolder(chosen)) return 0;
     int n = std::snprintf(folder, size, "%s", chosen);
-    if (n <= 0 || static_cast<size_t>(n) >= size) {
-        folder[0] = 0;
-        return 0;
-    }
-    return static_cast<size_t>(n);
+    if (n > 0 && static_cast<size_t>(n) < size) return static_cast<size_t>(n);
+    folder[0] = 0;
+    return 0;
 }
 
 int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
@@ -92,9 +98,7 @@ int singleCopyListen(SingleCopy* copy) {
     if (copy->listenFd >= 0) return 1;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", copy->socketPath);
+    sockaddr_un address = socketAddress(copy->socketPath);
     unlink(copy->socketPath);  // left by a copy that ended without tidying; we hold the lock
     mode_t old = umask(0177);
     int bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -116,19 +120,13 @@ int singleCopyPoll(SingleCopy* copy) {
         socklen_t length = sizeof peer;
         bool sameUser =
             getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == getuid();
-        int slot = -1;
-        for (int i = 0; i < MaxFrontClients && sameUser; ++i) {
-            if (copy->clients[i] < 0) {
-                slot = i;
-                break;
-            }
-        }
-        if (slot < 0) {
+        int* free = std::find(copy->clients, copy->clients + MaxFrontClients, -1);
+        if (!sameUser || free == copy->clients + MaxFrontClients) {
             close(client);
             continue;
         }
-        copy->clients[slot] = client;
-        copy->clientAge[slot] = 0;
+        *free = client;
+        copy->clientAge[free - copy->clients] = 0;
     }
     int requests = 0;
     for (int i = 0; i < MaxFrontClients; ++i) {
@@ -151,9 +149,7 @@ int singleCopyRequestFront(const char* folder, const char* name) {
         return 0;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath);
+    sockaddr_un address = socketAddress(socketPath);
     bool sent =
         connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         send(fd, Request, sizeof Request - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof Request - 1);

@@ -1,6 +1,6 @@
 // Window classes, windows, the message queue, input routing and paint requests.
 #include <algorithm>
-#include <cstring>
+#include <string_view>
 
 #include "platform/internal.h"
 
@@ -8,23 +8,8 @@ namespace plat {
 
 namespace {
 
-bool sameName(const WCHAR* a, const WCHAR* b) {
-    for (;; ++a, ++b) {
-        WCHAR ca = *a, cb = *b;
-        if (ca >= u'a' && ca <= u'z') ca = static_cast<WCHAR>(ca - 32);
-        if (cb >= u'a' && cb <= u'z') cb = static_cast<WCHAR>(cb - 32);
-        if (ca != cb) return false;
-        if (ca == 0) return true;
-    }
-}
-
 void copyName(WCHAR* to, const WCHAR* from, int max) {
-    int i = 0;
-    if (from) {
-        for (; i < max - 1 && from[i]; ++i)
-            to[i] = from[i];
-    }
-    to[i] = 0;
+    to[from ? std::u16string_view(from).copy(to, static_cast<size_t>(max - 1)) : 0] = 0;
 }
 
 int findClass(const WCHAR* name) {
@@ -44,50 +29,37 @@ void removeFromZ(int slot) {
     s.zCount = n;
 }
 
-bool inFilter(const MSG& msg, HWND window, UINT low, UINT high) {
-    if (window && msg.hwnd != window) return false;
-    if (low == 0 && high == 0) return true;
-    return msg.message >= low && msg.message <= high;
+// The topmost application window that passes the test, or -1.
+template <typename Test>
+int topmost(Test test) {
+    const State& s = state();
+    for (int z = s.zCount - 1; z >= 0; --z) {
+        if (test(s.windows[s.zOrder[z]])) return s.zOrder[z];
+    }
+    return -1;
 }
 
 LPARAM clientPoint(int slot, int x, int y) {
     const Window& w = state().windows[slot];
-    return MAKELPARAM(x - w.rect.left, y - w.rect.top - w.clientTop);
+    return MAKELPARAM(x - w.rect.left, y - w.rect.top);
 }
 
-bool insideWindow(const Window& w, int x, int y) {
-    return x >= w.rect.left && x < w.rect.right && y >= w.rect.top && y < w.rect.bottom;
-}
-
-// Turns one raw input event into a posted message, or handles it, as the main loop sees it.
+// Turns one raw input event into a posted message, as the main loop sees it.
 void routeMainInput(const HostEvent& event) {
     State& s = state();
     switch (event.kind) {
         case HostEventKind::PenDown: {
-            s.lastPen = POINT{event.x, event.y};
-            s.capture = CaptureKind::Nothing;
             s.captureWindow = -1;
-            if (event.y >= 0 && event.y < NavBarHeight) {
-                s.capture = CaptureKind::NavBar;
-                return;
-            }
-            int target = -1;
+            if (event.y >= 0 && event.y < NavBarHeight) return;  // the navigation bar takes it
             int top = topWindow();
-            int bar = top >= 0 ? menuBarOf(top) : -1;
-            if (bar >= 0 && s.windows[bar].visible && insideWindow(s.windows[bar], event.x, event.y)) {
-                target = bar;
-            } else {
-                for (int z = s.zCount - 1; z >= 0; --z) {
-                    const Window& w = s.windows[s.zOrder[z]];
-                    if (w.visible && !w.destroying && insideWindow(w, event.x, event.y)) {
-                        target = s.zOrder[z];
-                        break;
-                    }
-                }
+            int target = top >= 0 ? menuBarOf(top) : -1;  // the menu bar is above every window
+            if (target < 0 || !s.windows[target].visible ||
+                !inside(s.windows[target].rect, event.x, event.y)) {
+                target = topmost([&event](const Window& w) {
+                    return w.visible && !w.destroying && inside(w.rect, event.x, event.y);
+                });
             }
-            if (target < 0 || s.windows[target].disabled > 0 || (s.windows[target].style & WS_DISABLED))
-                return;
-            s.capture = CaptureKind::Window;
+            if (target < 0) return;
             s.captureWindow = target;
             postMessage(windowHandle(target), WM_LBUTTONDOWN, MK_LBUTTON,
                         clientPoint(target, event.x, event.y));
@@ -95,9 +67,8 @@ void routeMainInput(const HostEvent& event) {
         }
         case HostEventKind::PenMove:
         case HostEventKind::PenUp: {
-            s.lastPen = POINT{event.x, event.y};
             bool up = event.kind == HostEventKind::PenUp;
-            if (s.capture == CaptureKind::Window && s.captureWindow >= 0 && s.windows[s.captureWindow].used) {
+            if (s.captureWindow >= 0 && s.windows[s.captureWindow].used) {
                 int target = s.captureWindow;
                 postMessage(windowHandle(target), up ? WM_LBUTTONUP : WM_MOUSEMOVE, up ? 0 : MK_LBUTTON,
                             clientPoint(target, event.x, event.y));
@@ -105,32 +76,18 @@ void routeMainInput(const HostEvent& event) {
             if (up) clearCapture();
             return;
         }
-        case HostEventKind::KeyDown:
-        case HostEventKind::KeyUp: {
-            int top = topWindow();
-            if (top < 0) return;
-            bool down = event.kind == HostEventKind::KeyDown;
-            postMessage(windowHandle(top), down ? WM_KEYDOWN : WM_KEYUP, event.key,
-                        down ? 1 : static_cast<LPARAM>(0xC0000001u));
-            return;
-        }
         case HostEventKind::Command: {
             int top = topWindow();
             if (top >= 0) postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
             return;
         }
-        case HostEventKind::Quit:
-            routeQuit();
-            return;
-        case HostEventKind::Restore:
-            routeRestore();
+        default:  // a quit or restore, already carried out
             return;
     }
 }
 
-uint16_t nextGeneration(uint16_t g) {
-    return static_cast<uint16_t>(g == 0xFFFF ? 1 : g + 1);
-}
+// The window of another process's copy, found by FindWindowW: no window of this process.
+const HWND OtherCopy = makeHandle<HWND>(Kind::Window, MaxWindows, 1);
 
 constexpr int MaxWindowSide = 2048;
 
@@ -138,16 +95,16 @@ int clampSide(int v) {
     return v < 0 ? 0 : (v > MaxWindowSide ? MaxWindowSide : v);
 }
 
-}  // namespace
-
-int windowSlot(HWND window) {
-    uint32_t generation = 0;
-    int slot = handleSlot(window, Kind::Window, &generation);
-    if (slot < 0 || slot >= MaxWindows) return -1;
-    const Window& w = state().windows[slot];
-    if (!w.used || w.generation != generation) return -1;
-    return slot;
+// Places an application window; its client area is the whole window.
+void place(Window& w, int x, int y, int width, int height) {
+    width = clampSide(width);
+    height = clampSide(height);
+    w.rect = RECT{x, y, static_cast<LONG>(static_cast<int64_t>(x) + width),
+                  static_cast<LONG>(static_cast<int64_t>(y) + height)};
+    resizeLayer(w, width, height);
 }
+
+}  // namespace
 
 HWND windowHandle(int slot) {
     if (slot < 0 || slot >= MaxWindows) return nullptr;
@@ -155,33 +112,17 @@ HWND windowHandle(int slot) {
 }
 
 int createWindowSlot(WindowKind kind) {
-    State& s = state();
-    for (int i = 0; i < MaxWindows; ++i) {
-        Window& w = s.windows[i];
-        if (w.used) continue;
-        uint16_t generation = nextGeneration(w.generation);
-        w.layer.clear();
-        std::vector<uint32_t> keep = std::move(w.layer);
-        w = Window{};
-        w.layer = std::move(keep);
-        w.used = true;
-        w.generation = generation;
-        w.kind = kind;
-        return i;
-    }
-    return -1;
+    int slot = takeSlot(state().windows);
+    if (slot >= 0) state().windows[slot].kind = kind;
+    return slot;
 }
 
 void freeWindowSlot(int slot) {
     State& s = state();
-    Window& w = s.windows[slot];
     releaseWindowDc(slot);
     removeFromZ(slot);
     if (s.captureWindow == slot) clearCapture();
-    w.used = false;
-    w.layer.clear();
-    w.layer.shrink_to_fit();
-    w.layerWidth = w.layerHeight = 0;
+    freeSlot(s.windows[slot]);
     touchDisplay();
 }
 
@@ -192,11 +133,8 @@ void resizeLayer(Window& w, int width, int height) {
     std::vector<uint32_t> old = std::move(w.layer);
     int oldWidth = w.layerWidth, oldHeight = w.layerHeight;
     w.layer.assign(static_cast<size_t>(width) * static_cast<size_t>(height), White);
-    for (int y = 0; y < std::min(height, oldHeight); ++y) {
-        for (int x = 0; x < std::min(width, oldWidth); ++x) {
-            w.layer[static_cast<size_t>(y) * width + x] = old[static_cast<size_t>(y) * oldWidth + x];
-        }
-    }
+    for (int y = 0; y < std::min(height, oldHeight); ++y)
+        std::copy_n(old.begin() + y * oldWidth, std::min(width, oldWidth), w.layer.begin() + y * width);
     w.layerWidth = width;
     w.layerHeight = height;
     touchDisplay();
@@ -204,55 +142,19 @@ void resizeLayer(Window& w, int width, int height) {
 
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     State& s = state();
-    if (s.queueCount >= MaxQueue) return false;
-    MSG& msg = s.queue[(s.queueHead + s.queueCount) % MaxQueue];
-    msg = MSG{window, message, wParam, lParam, GetTickCount(), s.lastPen};
-    ++s.queueCount;
-    return true;
+    return s.queue.push(MSG{window, message, wParam, lParam, GetTickCount(), s.lastPen});
 }
 
 bool takePosted(MSG* msg) {
-    State& s = state();
-    if (s.queueCount == 0) return false;
-    *msg = s.queue[s.queueHead];
-    s.queueHead = (s.queueHead + 1) % MaxQueue;
-    --s.queueCount;
-    return true;
-}
-
-void routeQuit() {
-    State& s = state();
-    int top = topWindow();
-    if (top >= 0) {
-        postMessage(windowHandle(top), WM_CLOSE, 0, 0);
-    } else {
-        s.quitPosted = true;
-        s.quitCode = 0;
-    }
-}
-
-void routeRestore() {
-    State& s = state();
-    for (int i = 0; i < MaxWindows; ++i) {
-        Window& w = s.windows[i];
-        if (w.used && w.kind == WindowKind::App && w.visible) w.needPaint = true;
-    }
-    touchDisplay();
+    return state().queue.pop(msg);
 }
 
 void clearCapture() {
-    State& s = state();
-    s.capture = CaptureKind::None;
-    s.captureWindow = -1;
+    state().captureWindow = -1;
 }
 
 int topWindow() {
-    State& s = state();
-    for (int z = s.zCount - 1; z >= 0; --z) {
-        const Window& w = s.windows[s.zOrder[z]];
-        if (w.used && w.visible && !w.destroying) return s.zOrder[z];
-    }
-    return -1;
+    return topmost([](const Window& w) { return w.visible && !w.destroying; });
 }
 
 int menuBarOf(int window) {
@@ -264,16 +166,15 @@ int menuBarOf(int window) {
     return -1;
 }
 
+// The topmost window that waits to be painted, or -1.
+int paintPending() {
+    return topmost([](const Window& w) { return w.visible && w.needPaint && !w.destroying; });
+}
+
 bool dispatchPaint() {
-    State& s = state();
-    for (int z = s.zCount - 1; z >= 0; --z) {
-        const Window& w = s.windows[s.zOrder[z]];
-        if (w.visible && w.needPaint && !w.destroying) {
-            SendMessageW(windowHandle(s.zOrder[z]), WM_PAINT, 0, 0);
-            return true;
-        }
-    }
-    return false;
+    int slot = paintPending();
+    if (slot >= 0) SendMessageW(windowHandle(slot), WM_PAINT, 0, 0);
+    return slot >= 0;
 }
 
 }  // namespace plat
@@ -300,8 +201,8 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     return 0;
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU, HINSTANCE, LPVOID) {
     int windowClass = findClass(className);
     if (windowClass < 0 || (style & WS_CHILD)) return nullptr;
     if (parent && windowSlot(parent) < 0) return nullptr;
@@ -312,10 +213,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     const WindowClass& c = s.classes[windowClass];
     w.windowClass = windowClass;
     w.proc = c.info.lpfnWndProc;
-    w.style = style;
-    w.exStyle = exStyle;
     w.parent = parent ? windowSlot(parent) : -1;
-    w.instance = instance;
     copyName(w.title, windowName && !IS_INTRESOURCE(windowName) ? windowName : u"", MaxTitle);
     // A default place is below the navigation bar, filling the rest of the screen.
     if (x == CW_USEDEFAULT) {
@@ -326,26 +224,15 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         width = DisplayWidth;
         height = DisplayHeight - NavBarHeight;
     }
-    width = clampSide(width);
-    height = clampSide(height);
-    w.rect = RECT{x, y, static_cast<LONG>(static_cast<int64_t>(x) + width),
-                  static_cast<LONG>(static_cast<int64_t>(y) + height)};
-    resizeLayer(w, width, height);
+    place(w, x, y, width, height);
     w.visible = (style & WS_VISIBLE) != 0;
     w.needPaint = w.needErase = true;
     s.zOrder[s.zCount++] = slot;
     touchDisplay();
     HWND handle = windowHandle(slot);
     if (s.backend->windowCreated) s.backend->windowCreated(c.name, w.title);
-    CREATESTRUCTW create{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
-                         windowName, className, exStyle};
-    LRESULT result = SendMessageW(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
-    if (windowSlot(handle) < 0) return nullptr;  // destroyed while being created
-    if (result == -1) {
-        DestroyWindow(handle);
-        return nullptr;
-    }
-    return handle;
+    if (SendMessageW(handle, WM_CREATE, 0, 0) == -1) DestroyWindow(handle);
+    return windowSlot(handle) < 0 ? nullptr : handle;  // it may have been destroyed while created
 }
 
 BOOL DestroyWindow(HWND handle) {
@@ -359,16 +246,14 @@ BOOL DestroyWindow(HWND handle) {
     touchDisplay();
     switch (w.kind) {
         case WindowKind::App:
-            if (w.proc) w.proc(handle, WM_DESTROY, 0, 0);
+            w.proc(handle, WM_DESTROY, 0, 0);
             break;
         case WindowKind::MenuBar:
             destroyMenuBar(slot);
             break;
         case WindowKind::Dialog:
             dialogDestroyed(slot);
-            if (w.dialogProc) w.dialogProc(handle, WM_DESTROY, 0, 0);
-            break;
-        case WindowKind::Remote:
+            w.dialogProc(handle, WM_DESTROY, 0, 0);
             break;
     }
     // Then the windows it owns: its menu bar, its dialogs.
@@ -384,38 +269,24 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     State& s = state();
     const WCHAR* cls = className && !IS_INTRESOURCE(className) ? className : nullptr;
     const WCHAR* title = windowName && !IS_INTRESOURCE(windowName) ? windowName : nullptr;
-    for (int z = s.zCount - 1; z >= 0; --z) {
-        const Window& w = s.windows[s.zOrder[z]];
-        if (!w.used || w.destroying || w.kind != WindowKind::App) continue;
-        if (cls && !sameName(s.classes[w.windowClass].name, cls)) continue;
-        if (title && !sameName(w.title, title)) continue;
-        return windowHandle(s.zOrder[z]);
-    }
+    int found = topmost([&](const Window& w) {
+        return !w.destroying && (!cls || sameName(s.classes[w.windowClass].name, cls)) &&
+               (!title || sameName(w.title, title));
+    });
+    if (found >= 0) return windowHandle(found);
     // Another process may run it.
-    if ((cls || title) && s.backend->findOtherCopy &&
-        s.backend->findOtherCopy(cls ? cls : u"", title ? title : u"")) {
-        for (int i = 0; i < MaxWindows; ++i) {
-            if (s.windows[i].used && s.windows[i].kind == WindowKind::Remote) return windowHandle(i);
-        }
-        int slot = createWindowSlot(WindowKind::Remote);
-        if (slot < 0) return nullptr;
-        copyName(s.windows[slot].title, title ? title : u"", MaxTitle);
-        return windowHandle(slot);
-    }
-    return nullptr;
+    bool other = (cls || title) && s.backend->findOtherCopy &&
+                 s.backend->findOtherCopy(cls ? cls : u"", title ? title : u"");
+    return other ? OtherCopy : nullptr;
 }
 
 BOOL SetForegroundWindow(HWND handle) {
     // The low bit asks for the window's owned windows to come forward too; they come with it.
-    auto value = reinterpret_cast<uintptr_t>(handle) & ~static_cast<uintptr_t>(1);
-    int slot = windowSlot(reinterpret_cast<HWND>(value));
-    if (slot < 0) return FALSE;
+    auto window = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(handle) & ~static_cast<uintptr_t>(1));
     State& s = state();
-    Window& w = s.windows[slot];
-    if (w.kind == WindowKind::Remote) {
-        return s.backend->bringOtherCopyToFront && s.backend->bringOtherCopyToFront() ? TRUE : FALSE;
-    }
-    if (w.kind != WindowKind::App || w.destroying) return FALSE;
+    if (window == OtherCopy) return s.backend->bringOtherCopyToFront && s.backend->bringOtherCopyToFront();
+    int slot = windowSlot(window);
+    if (slot < 0 || s.windows[slot].kind != WindowKind::App || s.windows[slot].destroying) return FALSE;
     removeFromZ(slot);
     s.zOrder[s.zCount++] = slot;
     touchDisplay();
@@ -424,7 +295,7 @@ BOOL SetForegroundWindow(HWND handle) {
 
 BOOL GetWindowRect(HWND handle, LPRECT rect) {
     int slot = windowSlot(handle);
-    if (slot < 0 || !rect || state().windows[slot].kind == WindowKind::Remote) return FALSE;
+    if (slot < 0 || !rect) return FALSE;
     *rect = state().windows[slot].rect;
     return TRUE;
 }
@@ -433,12 +304,7 @@ BOOL GetClientRect(HWND handle, LPRECT rect) {
     int slot = windowSlot(handle);
     if (slot < 0 || !rect) return FALSE;
     const Window& w = state().windows[slot];
-    if (w.kind == WindowKind::Remote) return FALSE;
-    if (w.kind == WindowKind::MenuBar) {
-        *rect = RECT{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top};
-    } else {
-        *rect = RECT{0, 0, w.layerWidth, w.layerHeight};
-    }
+    *rect = RECT{0, 0, w.layerWidth, w.layerHeight};
     return TRUE;
 }
 
@@ -446,19 +312,10 @@ BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) 
     int slot = windowSlot(handle);
     if (slot < 0) return FALSE;
     Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App && w.kind != WindowKind::Dialog) return FALSE;
-    width = clampSide(width);
-    height = clampSide(height);
-    int oldWidth = w.layerWidth, oldHeight = w.layerHeight + w.clientTop;
-    w.rect = RECT{x, y, static_cast<LONG>(static_cast<int64_t>(x) + width),
-                  static_cast<LONG>(static_cast<int64_t>(y) + height)};
-    resizeLayer(w, width, std::max(0, height - w.clientTop));
-    if (w.kind == WindowKind::Dialog) {
-        renderDialog(slot);
-    } else if (repaint || width > oldWidth || height > oldHeight) {
-        w.needPaint = true;
-        w.needErase = true;
-    }
+    if (w.kind != WindowKind::App) return FALSE;
+    int oldWidth = w.layerWidth, oldHeight = w.layerHeight;
+    place(w, x, y, width, height);
+    if (repaint || w.layerWidth > oldWidth || w.layerHeight > oldHeight) w.needPaint = w.needErase = true;
     touchDisplay();
     return TRUE;
 }
@@ -467,7 +324,7 @@ BOOL ShowWindow(HWND handle, int command) {
     int slot = windowSlot(handle);
     if (slot < 0) return FALSE;
     Window& w = state().windows[slot];
-    if (w.kind == WindowKind::Remote || w.destroying) return FALSE;
+    if (w.destroying) return FALSE;
     BOOL wasVisible = w.visible ? TRUE : FALSE;
     bool show = command != SW_HIDE && command != SW_MINIMIZE;
     if (show && (!w.visible || command == SW_RESTORE)) w.needPaint = true;
@@ -486,47 +343,29 @@ BOOL UpdateWindow(HWND handle) {
     return TRUE;
 }
 
-BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg) {
+BOOL PeekMessageW(LPMSG msg, HWND, UINT, UINT, UINT) {
     beginPass(PassKind::Main);
     if (!msg) return FALSE;
     State& s = state();
-    bool remove = (removeMsg & PM_REMOVE) != 0;
-    for (;;) {
-        for (int n = 0; n < s.queueCount; ++n) {
-            int index = (s.queueHead + n) % MaxQueue;
-            if (!inFilter(s.queue[index], window, filterMin, filterMax)) continue;
-            *msg = s.queue[index];
-            if (remove) {
-                for (int m = n; m + 1 < s.queueCount; ++m) {
-                    s.queue[(s.queueHead + m) % MaxQueue] = s.queue[(s.queueHead + m + 1) % MaxQueue];
-                }
-                --s.queueCount;
-            }
-            return TRUE;
-        }
-        if (s.quitPosted &&
-            (filterMin == 0 && filterMax == 0 ? true : WM_QUIT >= filterMin && WM_QUIT <= filterMax)) {
+    for (HostEvent event;;) {
+        if (takePosted(msg)) return TRUE;
+        if (s.quitPosted) {
             *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, GetTickCount(), s.lastPen};
-            if (remove) s.quitPosted = false;
+            s.quitPosted = false;
             return TRUE;
         }
-        HostEvent event;
         if (!popInput(&event)) break;
         routeMainInput(event);
     }
-    for (int z = s.zCount - 1; z >= 0; --z) {
-        const Window& w = s.windows[s.zOrder[z]];
-        if (!w.visible || !w.needPaint || w.destroying) continue;
-        MSG paint{windowHandle(s.zOrder[z]), WM_PAINT, 0, 0, GetTickCount(), s.lastPen};
-        if (!inFilter(paint, window, filterMin, filterMax)) continue;
-        *msg = paint;
-        return TRUE;
-    }
-    return FALSE;
+    // Nothing posted: a paint, left waiting until the window is painted.
+    int slot = paintPending();
+    if (slot < 0) return FALSE;
+    *msg = MSG{windowHandle(slot), WM_PAINT, 0, 0, GetTickCount(), s.lastPen};
+    return TRUE;
 }
 
-BOOL TranslateMessage(const MSG* msg) {
-    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP);
+BOOL TranslateMessage(const MSG*) {
+    return FALSE;
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {
@@ -540,19 +379,16 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     Window& w = state().windows[slot];
     switch (w.kind) {
         case WindowKind::App:
-            return w.proc ? w.proc(handle, message, wParam, lParam) : 0;
+            return w.proc(handle, message, wParam, lParam);
         case WindowKind::MenuBar:
-            return menuBarProc(slot, message, wParam, lParam);
+            return menuBarProc(slot, message, lParam);
         case WindowKind::Dialog:
-            return dialogSend(slot, message, wParam, lParam);
-        case WindowKind::Remote:
-            return 0;
+            return w.dialogProc(handle, message, wParam, lParam);
     }
     return 0;
 }
 
-LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    (void)lParam;
+LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM) {
     int slot = windowSlot(handle);
     if (slot < 0) return 0;
     State& s = state();
@@ -562,12 +398,11 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
             DestroyWindow(handle);
             return 0;
         case WM_ERASEBKGND: {
-            if (w.kind != WindowKind::App) return 0;
             uint32_t colour = 0;
-            if (!brushColour(s.classes[w.windowClass].info.hbrBackground, &colour)) return 0;
-            Canvas canvas = windowCanvas(slot);
-            fillRect(canvas, 0, 0, w.layerWidth, w.layerHeight, colour);
-            (void)wParam;
+            if (w.kind != WindowKind::App ||
+                !brushColour(s.classes[w.windowClass].info.hbrBackground, &colour))
+                return 0;
+            fillPixels(windowCanvas(slot), 0, 0, w.layerWidth, w.layerHeight, colour);
             return 1;
         }
         case WM_PAINT: {
@@ -593,9 +428,7 @@ HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
     Window& w = state().windows[slot];
     if (w.kind != WindowKind::App) return nullptr;
     HDC dc = GetDC(handle);
-    std::memset(paint, 0, sizeof *paint);
-    paint->hdc = dc;
-    paint->rcPaint = RECT{0, 0, w.layerWidth, w.layerHeight};
+    *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, w.layerWidth, w.layerHeight}};
     w.needPaint = false;
     if (w.needErase) {
         w.needErase = false;
@@ -617,8 +450,4 @@ int platformWindowPixels(HWND window, const uint32_t** pixels, int* width, int* 
     *width = w.layerWidth;
     *height = w.layerHeight;
     return 1;
-}
-
-HWND platformActiveWindow() {
-    return windowHandle(topWindow());
 }

@@ -5,47 +5,35 @@
 // Strings are 16-bit (WCHAR is char16_t, literals are u"...").
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #define CALLBACK
 #define WINAPI
-#define APIENTRY
-
-// ---- Basic types ------------------------------------------------------------------------------
 
 using BOOL = int;
 using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using UINT = unsigned int;
-using INT = int;
-using SHORT = int16_t;
-using USHORT = uint16_t;
 using LONG = int32_t;
-using ULONG = uint32_t;
 using INT_PTR = intptr_t;
-using UINT_PTR = uintptr_t;
-using LONG_PTR = intptr_t;
 using ULONG_PTR = uintptr_t;
 using DWORD_PTR = uintptr_t;
-using WPARAM = UINT_PTR;
-using LPARAM = LONG_PTR;
-using LRESULT = LONG_PTR;
+using WPARAM = uintptr_t;
+using LPARAM = intptr_t;
+using LRESULT = intptr_t;
 using ATOM = WORD;
 using COLORREF = DWORD;
 using WCHAR = char16_t;
 using LPWSTR = WCHAR*;
 using LPCWSTR = const WCHAR*;
 using LPVOID = void*;
-using LPCVOID = const void*;
 
 constexpr BOOL FALSE = 0;
 constexpr BOOL TRUE = 1;
 
-// Handles: distinct opaque pointer types. HANDLE and HGDIOBJ are untyped, as on the platform, so
-// every drawing object passes to SelectObject and DeleteObject without a cast.
-using HANDLE = void*;
+// Handles: distinct opaque pointer types. HGDIOBJ is untyped, as on the platform, so every drawing
+// object passes to SelectObject and DeleteObject without a cast.
 using HGDIOBJ = void*;
 using HGLOBAL = void*;
 #define DORURURA_DECLARE_HANDLE(name) \
@@ -64,19 +52,8 @@ DORURURA_DECLARE_HANDLE(HACCEL);
 using HMODULE = HINSTANCE;
 using HCURSOR = HICON;
 
-// ---- Helpers ----------------------------------------------------------------------------------
-
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
-}
-constexpr BYTE GetRValue(COLORREF c) {
-    return static_cast<BYTE>(c & 0xFF);
-}
-constexpr BYTE GetGValue(COLORREF c) {
-    return static_cast<BYTE>((c >> 8) & 0xFF);
-}
-constexpr BYTE GetBValue(COLORREF c) {
-    return static_cast<BYTE>((c >> 16) & 0xFF);
 }
 
 constexpr WORD LOWORD(DWORD_PTR l) {
@@ -85,21 +62,18 @@ constexpr WORD LOWORD(DWORD_PTR l) {
 constexpr WORD HIWORD(DWORD_PTR l) {
     return static_cast<WORD>((l >> 16) & 0xFFFF);
 }
-constexpr DWORD MAKELONG(WORD low, WORD high) {
-    return static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16);
-}
 // Each part is cut to 16 bits, so negative coordinates arrive as signed 16-bit values.
 constexpr LPARAM MAKELPARAM(int low, int high) {
-    return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(low), static_cast<WORD>(high)));
+    return static_cast<LPARAM>(static_cast<WORD>(low) | (static_cast<DWORD>(static_cast<WORD>(high)) << 16));
 }
 constexpr WPARAM MAKEWPARAM(int low, int high) {
-    return static_cast<WPARAM>(MAKELONG(static_cast<WORD>(low), static_cast<WORD>(high)));
+    return static_cast<WPARAM>(MAKELPARAM(low, high));
 }
 constexpr int GET_X_LPARAM(LPARAM l) {
-    return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l)));
+    return static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(l)));
 }
 constexpr int GET_Y_LPARAM(LPARAM l) {
-    return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l)));
+    return static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(l)));
 }
 
 // A resource number in place of a resource name.
@@ -119,19 +93,13 @@ inline bool IS_INTRESOURCE(LPCWSTR name) {
 #define RT_RCDATA MAKEINTRESOURCEW(10)
 #define RT_GROUP_ICON MAKEINTRESOURCEW(14)
 
-// ---- Structures -------------------------------------------------------------------------------
-
 struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
+    LONG left, top, right, bottom;
 };
 using LPRECT = RECT*;
 
 struct POINT {
-    LONG x;
-    LONG y;
+    LONG x, y;
 };
 
 struct MSG {
@@ -140,7 +108,7 @@ struct MSG {
     WPARAM wParam;
     LPARAM lParam;
     DWORD time;
-    POINT pt;
+    POINT pt;  // the pen's last place
 };
 using LPMSG = MSG*;
 
@@ -148,104 +116,36 @@ struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
     RECT rcPaint;
-    BOOL fRestore;
-    BOOL fIncUpdate;
-    BYTE rgbReserved[32];
 };
 using LPPAINTSTRUCT = PAINTSTRUCT*;
 
 struct BITMAP {
-    LONG bmType;
-    LONG bmWidth;
-    LONG bmHeight;
-    LONG bmWidthBytes;
-    WORD bmPlanes;
-    WORD bmBitsPixel;
+    LONG bmType, bmWidth, bmHeight, bmWidthBytes;
+    WORD bmPlanes, bmBitsPixel;
     LPVOID bmBits;
 };
-
-// Device-independent bitmap header, as stored in bitmap and icon resources.
-struct BITMAPINFOHEADER {
-    DWORD biSize;
-    LONG biWidth;
-    LONG biHeight;
-    WORD biPlanes;
-    WORD biBitCount;
-    DWORD biCompression;
-    DWORD biSizeImage;
-    LONG biXPelsPerMeter;
-    LONG biYPelsPerMeter;
-    DWORD biClrUsed;
-    DWORD biClrImportant;
-};
-struct RGBQUAD {
-    BYTE rgbBlue;
-    BYTE rgbGreen;
-    BYTE rgbRed;
-    BYTE rgbReserved;
-};
-constexpr DWORD BI_RGB = 0;
 
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using DLGPROC = INT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 
+// Of a class, the platform uses the window procedure and the background brush.
 struct WNDCLASSW {
     UINT style;
     WNDPROC lpfnWndProc;
-    int cbClsExtra;
-    int cbWndExtra;
+    int cbClsExtra, cbWndExtra;
     HINSTANCE hInstance;
     HICON hIcon;
     HCURSOR hCursor;
     HBRUSH hbrBackground;
-    LPCWSTR lpszMenuName;
-    LPCWSTR lpszClassName;
+    LPCWSTR lpszMenuName, lpszClassName;
 };
 
-// What WM_CREATE carries in lParam.
-struct CREATESTRUCTW {
-    LPVOID lpCreateParams;
-    HINSTANCE hInstance;
-    HMENU hMenu;
-    HWND hwndParent;
-    int cy;
-    int cx;
-    int y;
-    int x;
-    LONG style;
-    LPCWSTR lpszName;
-    LPCWSTR lpszClass;
-    DWORD dwExStyle;
-};
-
-// Dialog templates as stored in RT_DIALOG resources: 2-byte packed, followed by variable-length
-// parts (menu, class, title, font; then DWORD-aligned items). Read them byte by byte.
-#pragma pack(push, 2)
-struct DLGTEMPLATE {
-    DWORD style;
-    DWORD dwExtendedStyle;
-    WORD cdit;
-    short x;
-    short y;
-    short cx;
-    short cy;
-};
-struct DLGITEMTEMPLATE {
-    DWORD style;
-    DWORD dwExtendedStyle;
-    short x;
-    short y;
-    short cx;
-    short cy;
-    WORD id;
-};
-#pragma pack(pop)
+// A dialog template as stored in an RT_DIALOG resource: a packed header followed by parts of
+// varying length, read byte by byte.
+struct DLGTEMPLATE;
 using LPCDLGTEMPLATEW = const DLGTEMPLATE*;
 
-// ---- Constants --------------------------------------------------------------------------------
-
 // Messages.
-constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_ACTIVATE = 0x0006;
@@ -254,8 +154,6 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SETTINGCHANGE = 0x001A;
-constexpr UINT WM_KEYDOWN = 0x0100;
-constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -264,13 +162,9 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_USER = 0x0400;
 
 constexpr WPARAM WA_INACTIVE = 0;
-constexpr WPARAM WA_ACTIVE = 1;
-constexpr WPARAM WA_CLICKACTIVE = 2;
-
 constexpr WPARAM MK_LBUTTON = 0x0001;
 
-// PeekMessageW.
-constexpr UINT PM_NOREMOVE = 0x0000;
+// PeekMessageW: the message is always taken from the queue.
 constexpr UINT PM_REMOVE = 0x0001;
 
 // Raster operations.
@@ -281,90 +175,48 @@ constexpr DWORD SRCPAINT = 0x00EE0086;
 // GetDeviceCaps.
 constexpr int HORZRES = 8;
 constexpr int VERTRES = 10;
-constexpr int BITSPIXEL = 12;
-constexpr int PLANES = 14;
 
-// GetStockObject.
+// GetStockObject: brushes 0 (white) to 4 (black).
 constexpr int WHITE_BRUSH = 0;
-constexpr int LTGRAY_BRUSH = 1;
-constexpr int GRAY_BRUSH = 2;
-constexpr int DKGRAY_BRUSH = 3;
 constexpr int BLACK_BRUSH = 4;
-constexpr int NULL_BRUSH = 5;
-constexpr int HOLLOW_BRUSH = NULL_BRUSH;
 
-// Windows and classes.
+// Windows, classes and dialogs.
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
-constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
-constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_CAPTION = 0x00C00000;
-constexpr DWORD WS_BORDER = 0x00800000;
-constexpr DWORD WS_DLGFRAME = 0x00400000;
-constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_GROUP = 0x00020000;
-constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;
-
-// ShowWindow.
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_SHOWNOACTIVATE = 4;
-constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_RESTORE = 9;
-
-// Dialogs and their controls.
 constexpr DWORD DS_SETFONT = 0x0040;
-constexpr DWORD DS_MODALFRAME = 0x0080;
-constexpr DWORD DS_CENTER = 0x0800;
-constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_CENTER = 0x0001;
 constexpr DWORD SS_RIGHT = 0x0002;
 constexpr DWORD SS_ICON = 0x0003;
 constexpr DWORD SS_NOPREFIX = 0x0080;
-constexpr DWORD BS_PUSHBUTTON = 0x0000;
-constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
+
+// ShowWindow.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_RESTORE = 9;
 
 // Menus.
 constexpr UINT MF_BYCOMMAND = 0x0000;
-constexpr UINT MF_BYPOSITION = 0x0400;
-constexpr UINT MF_STRING = 0x0000;
-constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_UNCHECKED = 0x0000;
 constexpr UINT MF_GRAYED = 0x0001;
 constexpr UINT MF_DISABLED = 0x0002;
-constexpr UINT MF_UNCHECKED = 0x0000;
 constexpr UINT MF_CHECKED = 0x0008;
 constexpr UINT MF_POPUP = 0x0010;
 constexpr UINT MF_END = 0x0080;
 constexpr UINT MF_SEPARATOR = 0x0800;
 
-// Accelerator table entries (RT_ACCELERATOR).
-constexpr BYTE FVIRTKEY = 0x01;
-constexpr BYTE FNOINVERT = 0x02;
-constexpr BYTE FSHIFT = 0x04;
-constexpr BYTE FCONTROL = 0x08;
-constexpr BYTE FALT = 0x10;
-
 // PlaySoundW.
-constexpr DWORD SND_SYNC = 0x00000000;
 constexpr DWORD SND_ASYNC = 0x00000001;
-constexpr DWORD SND_NODEFAULT = 0x00000002;
-constexpr DWORD SND_MEMORY = 0x00000004;
 constexpr DWORD SND_LOOP = 0x00000008;
-constexpr DWORD SND_NOSTOP = 0x00000010;
-constexpr DWORD SND_ALIAS = 0x00010000;
-constexpr DWORD SND_FILENAME = 0x00020000;
 constexpr DWORD SND_RESOURCE = 0x00040004;
-
-// ---- Calls ------------------------------------------------------------------------------------
 
 // Time.
 DWORD GetTickCount();
@@ -393,6 +245,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 
 // Windows and messages.
 ATOM RegisterClassW(const WNDCLASSW* windowClass);
+// WM_CREATE comes with lParam 0; the menu, instance and parameter are not kept.
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND window);
@@ -403,8 +256,9 @@ BOOL GetClientRect(HWND window, LPRECT rect);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
+// Takes the next message for any window of the thread; the filters are not offered.
 BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg);
-BOOL TranslateMessage(const MSG* msg);
+BOOL TranslateMessage(const MSG* msg);  // there are no keys to translate: gives FALSE
 LRESULT DispatchMessageW(const MSG* msg);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     }
     if (options.mute) {
         // As if the player chose "Sound Off" before anything else: sound and check marks agree.
-        platformPushInput({HostEventKind::Command, 0, 0, 0, IDM_SOUND_OFF});
+        platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
     }
     const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
     platformStopSdl();

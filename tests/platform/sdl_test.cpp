@@ -2,6 +2,7 @@
 // processes.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,160 +10,104 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless.h"
 #include "platform/host.h"
 #include "platform/sdl.h"
 #include "platform/single_copy.h"
 #include "platform/windows.h"
-#include "tests/platform/test_resources.h"
+#include "tests/platform/support.h"
 
 namespace {
 
-std::vector<MSG> received;
+std::vector<std::pair<UINT, LPARAM>> received;  // pen messages and WM_CLOSE
 
 LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE ||
-        message == WM_CLOSE) {
-        received.push_back(MSG{window, message, wParam, lParam, 0, {}});
-    }
+    if ((message >= WM_MOUSEMOVE && message <= WM_LBUTTONUP) || message == WM_CLOSE)
+        received.emplace_back(message, lParam);
     if (message == WM_DESTROY) PostQuitMessage(3);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-class SdlBackend : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+void pushMouse(Uint32 type, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    const Uint32 window =
+        SDL_GetWindowID(SDL_GetWindowFromID(1) ? SDL_GetWindowFromID(1) : SDL_GetMouseFocus());
+    if (type == SDL_MOUSEMOTION) {
+        event.motion = SDL_MouseMotionEvent{type, 0, window, 0, SDL_BUTTON_LMASK, x, y, 0, 0};
+    } else {
+        Uint8 state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button = SDL_MouseButtonEvent{type, 0, window, 0, SDL_BUTTON_LEFT, state, 1, 0, x, y};
     }
-    void SetUp() override {
-        platformReset();
-        received.clear();
-        SdlOptions options;
-        options.scale = 2;
-        options.passRate = 200;  // the smoke test need not wait long for its passes
-        char error[256];
-        ASSERT_TRUE(platformStartSdl(options, error, sizeof error)) << error;
-    }
-    void TearDown() override {
-        platformStopSdl();
-        platformReset();
-    }
-    static void pump(int passes) {
-        MSG msg;
-        for (int i = 0; i < passes; ++i) {
-            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT)
-                DispatchMessageW(&msg);
-        }
-    }
-    static void pushMouse(Uint32 type, int x, int y) {
-        SDL_Event event{};
-        event.type = type;
-        SDL_Window* window = SDL_GetMouseFocus();
-        if (!window) window = SDL_GetWindowFromID(1);
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = window ? SDL_GetWindowID(window) : 1;
-            event.motion.x = x;
-            event.motion.y = y;
-            event.motion.state = SDL_BUTTON_LMASK;
-        } else {
-            event.button.windowID = window ? SDL_GetWindowID(window) : 1;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        SDL_PushEvent(&event);
-    }
-};
+    SDL_PushEvent(&event);
+}
 
-TEST_F(SdlBackend, StartsDrawsTakesThePenAndStops) {
-    EXPECT_STREQ(platformBackend()->name, "sdl");
+TEST(SdlBackend, StartsTakesThePenPlaysAndEndsWithTheHostWindow) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platformReset();
+    SdlOptions options;
+    options.scale = 2;
+    options.passRate = 200;  // the test need not wait long for its passes
+    char error[256];
+    ASSERT_TRUE(platformStartSdl(options, error, sizeof error)) << error;
+    EXPECT_NE(platformBackend(), headlessBackend());
     WNDCLASSW wc{};
     wc.lpfnWndProc = proc;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = u"SMOKETEST";
     ASSERT_NE(RegisterClassW(&wc), 0);
-    HWND window = CreateWindowExW(0, u"SMOKETEST", u"smoke test", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    UpdateWindow(window);
-    DWORD before = GetTickCount();
-    pump(5);
-    EXPECT_GE(GetTickCount(), before);
-
+    ASSERT_NE(CreateWindowExW(0, u"SMOKETEST", u"smoke test", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr),
+              nullptr);
+    support::mainLoop(5);
     // A click at window pixel (2x + 1, 2y + 1) is the pen at display (x, y), client (x, y - 26).
     pushMouse(SDL_MOUSEBUTTONDOWN, 2 * 50 + 1, 2 * 100 + 1);
     pushMouse(SDL_MOUSEMOTION, 2 * 60, 2 * 110);
     pushMouse(SDL_MOUSEMOTION, 2 * 300, 2 * 110);     // off the display: ignored
     pushMouse(SDL_MOUSEBUTTONUP, 2 * 300, 2 * 110);   // lifted off it: up where the pen last was
     pushMouse(SDL_MOUSEBUTTONDOWN, 2 * 300, 2 * 10);  // outside the display: ignored
-    pump(8);
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0].message, static_cast<UINT>(WM_LBUTTONDOWN));
-    EXPECT_EQ(received[0].lParam, MAKELPARAM(50, 74));
-    EXPECT_EQ(received[1].message, static_cast<UINT>(WM_MOUSEMOVE));
-    EXPECT_EQ(received[1].lParam, MAKELPARAM(60, 84));
-    EXPECT_EQ(received[2].message, static_cast<UINT>(WM_LBUTTONUP));
-    EXPECT_EQ(received[2].lParam, MAKELPARAM(60, 84));
-
-    // Sound plays through SDL audio without complaint (the dummy device is silent).
-    testres::Catalogue catalogue;
-    catalogue.addWave(104, testres::makeWave(8000, 3300));
-    catalogue.addWave(105, testres::makeWave(11025, 489));
-    HINSTANCE instance = instanceFromCatalogue(catalogue.get());
+    support::mainLoop(8);
+    EXPECT_EQ(received, (std::vector<std::pair<UINT, LPARAM>>{{WM_LBUTTONDOWN, MAKELPARAM(50, 74)},
+                                                              {WM_MOUSEMOVE, MAKELPARAM(60, 84)},
+                                                              {WM_LBUTTONUP, MAKELPARAM(60, 84)}}));
+    // Sound goes to SDL audio (the dummy device is silent).
+    support::Catalogue catalogue(
+        "104 WAVE \"a.wav\"\n105 WAVE \"b.wav\"\n",
+        {{"a.wav", support::wave(8000, 3300)}, {"b.wav", support::wave(11025, 489)}});
+    HINSTANCE instance = catalogue.instance();
     EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(104), instance, SND_RESOURCE | SND_ASYNC | SND_LOOP));
-    pump(3);
+    support::mainLoop(3);
     EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(105), instance, SND_RESOURCE | SND_ASYNC));
-    EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(104), instance, SND_RESOURCE | SND_ASYNC | SND_LOOP));
     EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0));
-
     // Closing the host window closes the program's window.
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
-    MSG msg;
-    int code = -1;
-    for (int i = 0; i < 10 && code < 0; ++i) {
-        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
-        if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
-        DispatchMessageW(&msg);
-    }
-    EXPECT_EQ(code, 3);
+    EXPECT_EQ(support::mainLoop(10), 3);
     platformStopSdl();
-    EXPECT_STREQ(platformBackend()->name, "headless");
+    EXPECT_EQ(platformBackend(), headlessBackend());
 }
 
-class SingleCopyTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/dorurura-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        unlink((folder + "/dorurura-GAME.lock").c_str());
-        unlink((folder + "/dorurura-GAME.sock").c_str());
-        rmdir(folder.c_str());
-    }
-    std::string folder;
-};
-
-TEST_F(SingleCopyTest, SecondProcessFindsTheFirstAndBringsItForward) {
-    char chosen[256];
-    ASSERT_GT(singleCopyFolder(folder.c_str(), chosen, sizeof chosen), 0u);
+TEST(SingleCopy, ASecondProcessFindsTheFirstInAPrivateFolderAndBringsItForward) {
+    char pattern[] = "/tmp/dorurura-test-XXXXXX", chosen[256];
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    ASSERT_EQ(chmod(pattern, 0777), 0);
+    EXPECT_EQ(singleCopyFolder(pattern, chosen, sizeof chosen), 0u) << "others could write there";
+    ASSERT_EQ(chmod(pattern, 0700), 0);
+    ASSERT_GT(singleCopyFolder(pattern, chosen, sizeof chosen), 0u);
     SingleCopy first;
+    EXPECT_EQ(singleCopyClaim(&first, chosen, "!!!"), -1) << "no usable name";
+    EXPECT_EQ(singleCopyListen(&first), 0) << "listening needs the lock";
     ASSERT_EQ(singleCopyClaim(&first, chosen, "GAME"), 1);
     ASSERT_EQ(singleCopyListen(&first), 1);
     EXPECT_EQ(singleCopyPoll(&first), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Another process: the lock is taken, and the running copy is asked to come forward.
+    if (child == 0) {  // another process: the lock is taken, and the running copy is asked forward
         SingleCopy second;
-        int claimed = singleCopyClaim(&second, chosen, "GAME");
-        int sent = singleCopyRequestFront(chosen, "GAME");
-        _exit(claimed == 0 && sent == 1 ? 0 : 1);
+        _exit(singleCopyClaim(&second, chosen, "GAME") == 0 && singleCopyRequestFront(chosen, "GAME") == 1
+                  ? 0
+                  : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -177,18 +122,54 @@ TEST_F(SingleCopyTest, SecondProcessFindsTheFirstAndBringsItForward) {
     EXPECT_EQ(singleCopyClaim(&again, chosen, "GAME"), 1);
     EXPECT_EQ(singleCopyRequestFront(chosen, "GAME"), 0);
     singleCopyRelease(&again);
+    unlink((std::string(pattern) + "/dorurura-GAME.lock").c_str());
+    rmdir(pattern);
 }
 
-TEST_F(SingleCopyTest, OnlyAPrivateFolderIsUsed) {
-    char chosen[256];
-    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
-    EXPECT_EQ(singleCopyFolder(folder.c_str(), chosen, sizeof chosen), 0u) << "others could write there";
-    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
-    EXPECT_GT(singleCopyFolder(folder.c_str(), chosen, sizeof chosen), 0u);
-    SingleCopy copy;
-    EXPECT_EQ(singleCopyClaim(&copy, chosen, "!!!"), -1) << "no usable name";
-    EXPECT_EQ(singleCopyClaim(&copy, "", "GAME"), -1);
-    EXPECT_EQ(singleCopyListen(&copy), 0) << "listening needs the lock";
+// A clock in microseconds that moves only when the pacing sleeps, or when a test moves it.
+uint64_t fakeNow = 0;
+uint64_t fakeClock() {
+    return fakeNow;
+}
+void fakeSleep(uint32_t milliseconds) {
+    fakeNow += milliseconds * uint64_t{1000};
+}
+const PaceClock FakeClock{fakeClock, fakeSleep, 1000000};
+
+// How many passes begin, one after another, before one waits.
+int passesWithoutWaiting(Pacer& pacer) {
+    for (int n = 0;; ++n) {
+        const uint64_t before = fakeNow;
+        pace(pacer, FakeClock);
+        if (fakeNow != before) return n;
+    }
+}
+
+TEST(Pace, HoldsPassesToTheRateAndCatchesUpOnlyAfterAShortDelay) {
+    const uint64_t period = 1000000 / 60;
+    Pacer pacer;
+    pacer.period = period;
+    fakeNow = 5000000;
+    for (int i = 0; i < 601; ++i)
+        pace(pacer, FakeClock);
+    // Sleeping whole milliseconds, a pass begins up to a millisecond early; the schedule keeps the rate.
+    EXPECT_LE(fakeNow, 5000000 + 600 * period);
+    EXPECT_GT(fakeNow + 1000, 5000000 + 600 * period) << "600 passes at 60 a second: 10 seconds";
+    fakeNow = pacer.nextPass + 3 * period;
+    EXPECT_EQ(passesWithoutWaiting(pacer), 4) << "three periods late: the pass due and the three missed";
+    fakeNow = pacer.nextPass + 5 * period;
+    EXPECT_EQ(passesWithoutWaiting(pacer), 1) << "after a stall the schedule starts afresh: no burst";
+    // With vsync, presenting waits for the screen; pacing keeps a floor of nine tenths of a period
+    // between passes, for a window that does not wait (hidden or minimised).
+    Pacer vsync;
+    vsync.period = period;
+    vsync.vsync = true;
+    const uint64_t first = fakeNow;
+    EXPECT_EQ(passesWithoutWaiting(vsync), 1) << "the first pass does not wait";
+    EXPECT_LE(fakeNow - first, period * 9 / 10);
+    EXPECT_GT(fakeNow - first + 1000, period * 9 / 10);
+    fakeNow += period;
+    EXPECT_EQ(passesWithoutWaiting(vsync), 1) << "a pass already late does not wait";
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// The shell drawn by the platform: the menu bar and its popup menu worked by taps, check marks,
-// modal dialogs closed by their Done button, and what the display shows.
+// The shell the platform draws, worked by taps as the program is: the menu bar and its popup menu,
+// check marks, the About box with its Done button, and what the display shows before, during and
+// after, read back exactly and as PNG.
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,84 +15,80 @@
 #include "platform/headless.h"
 #include "platform/host.h"
 #include "platform/windows.h"
-#include "tests/platform/test_resources.h"
+#include "tests/platform/support.h"
 
 namespace {
-
-using testres::MenuItemDesc;
 
 HINSTANCE instance = nullptr;
 HWND menuBar = nullptr;
 std::vector<WORD> commands;
 std::vector<INT_PTR> dialogResults;
-std::vector<UINT> dialogMessages;
 
-const DWORD ChildStatic = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER;
-
-void buildCatalogue(testres::Catalogue& c) {
-    c.addString(1, u"dorurura");
-    c.addString(3, u"DORURURA");
-    c.addString(104, u"Options");
-    std::vector<MenuItemDesc> items = {
-        {u"Please lend me $20", 40012, 0, {}},
-        {u"", 0, 0, {}},
-        {u"Reriv Eduvud", 40011, MF_CHECKED, {}},
-        {u"Dodore du Zevud", 40010, 0, {}},
-        {u"Dudavid Udidizo", 40009, 0, {}},
-        {u"Rorav'i Rariv", 40008, 0, {}},
-        {u"", 0, 0, {}},
-        {u"Sound On", 40007, MF_CHECKED, {}},
-        {u"Sound Off", 40006, 0, {}},
-        {u"", 0, 0, {}},
-        {u"About Dorurura", 40003, 0, {}},
-        {u"", 0, 0, {}},
-        {u"Greyed", 40020, MF_GRAYED, {}},
-        {u"Exit", 40005, 0, {}},
-    };
-    c.add(4, 102, testres::makeMenu({{u"Options", 0, 0, items}}));
-    c.add(10, 102, testres::makeMenuBarRecord(102, {{40004, 104, 0}}));
-    testres::DialogTemplate about;
-    about.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
-    about.exStyle = WS_EX_CAPTIONOKBTN;
-    about.cx = 137;
-    about.cy = 142;
-    about.title = u"About Dorurura";
-    about.items = {
-        {WS_CHILD | WS_VISIBLE | SS_ICON, 11, 17, 20, 20, 0xFFFF, 0x0082, u"", 101},
-        {ChildStatic | SS_NOPREFIX, 45, 15, 77, 8, 0xFFFF, 0x0082, u"About Dorurura", 0},
-        {ChildStatic, 48, 28, 69, 8, 0xFFFF, 0x0082, u"Dorurura", 0},
-        {ChildStatic, 6, 49, 124, 10, 0xFFFF, 0x0082, u"A slot machine for the pen", 0},
-        {ChildStatic, 6, 61, 124, 8, 0xFFFF, 0x0082, u"Four machines, one coin at a time", 0},
-        {ChildStatic, 6, 73, 124, 9, 0xFFFF, 0x0082, u"Tap a sign for the pay table", 0},
-    };
-    c.add(5, 103, testres::makeDialog(about));
-    c.add(3, 3, testres::makeIconImage(32, 0x00C02020, true));
-    c.add(14, 101, testres::makeGroupIcon({{32, 3}}));
+// The sprite: 12 x 10 at 8 bits, stripes of palette colours 1 to 3 in a disc; its mask is white
+// (1) where the background shows.
+constexpr uint32_t Palette[4] = {0x000000, 0xE03020, 0x20A040, 0x3050F0};
+uint32_t spriteIndex(int x, int y) {
+    bool hole = (x - 6) * (x - 6) + (y - 5) * (y - 5) > 20;
+    return hole ? 0u : static_cast<uint32_t>(1 + (x + y) % 3);
 }
 
+std::map<std::string, std::string> files() {
+    support::Image sprite{12, 10, 8, std::vector<uint32_t>(Palette, Palette + 4), {}},
+        mask{12, 10, 1, {0x000000, 0xFFFFFF}, {}};
+    for (int i = 0; i < 120; ++i) {
+        sprite.pixels.push_back(spriteIndex(i % 12, i / 12));
+        mask.pixels.push_back(spriteIndex(i % 12, i / 12) == 0 ? 1 : 0);
+    }
+    support::Image icon{32, 32, 8, {0, 0xC02020}, std::vector<uint32_t>(1024, 1)};
+    for (int y = 0; y < 4; ++y)
+        std::fill_n(icon.pixels.begin() + y * 32, 4, 0u);  // a corner where the background shows
+    support::Image small{16, 16, 8, {0, 0x0000FF}, std::vector<uint32_t>(256, 1)};  // not the standard size
+    return {{"sprite.bmp", support::bmp(sprite)},
+            {"mask.bmp", support::bmp(mask)},
+            {"i.ico", support::ico({small, icon})}};
+}
+
+const char* const Script = R"(
+#define IDM_ABOUT 40003
+102 MENU BEGIN POPUP "Options" BEGIN
+        MENUITEM "Please lend me $20", 40012
+        MENUITEM SEPARATOR
+        MENUITEM "Reriv Eduvud", 40011, CHECKED
+        MENUITEM "Dodore du Zevud", 40010
+        MENUITEM "Sound On", 40007, CHECKED
+        MENUITEM "Sound Off", 40006
+        MENUITEM SEPARATOR
+        MENUITEM "About Dorurura", IDM_ABOUT
+        MENUITEM "Greyed", 40020, GRAYED
+        MENUITEM "Exit", 40005
+END END
+102 RCDATA BEGIN 102, 1, 0xFFFE, 40004, 4, 0x18, 104, 0, 0 END
+103 DIALOG 0, 0, 137, 142
+STYLE WS_POPUP | WS_CAPTION | DS_SETFONT
+EXSTYLE WS_EX_CAPTIONOKBTN
+CAPTION "About Dorurura"
+FONT 8, "System"
+BEGIN
+    CONTROL 101, -1, "Static", WS_CHILD | WS_VISIBLE | SS_ICON, 11, 17, 20, 20
+    CONTROL "Dorurura", -1, "Static", WS_CHILD | WS_VISIBLE | SS_CENTER, 6, 49, 124, 10
+END
+101 ICON "i.ico"
+113 BITMAP "sprite.bmp"
+114 BITMAP "mask.bmp"
+STRINGTABLE BEGIN 104, "Options" END
+)";
+
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    dialogMessages.push_back(message);
-    if (message == WM_INITDIALOG) {
-        SHINITDLGINFO info{SHIDIM_FLAGS, dialog,
-                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
-        SHInitDialog(&info);
-        return TRUE;
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
-        EndDialog(dialog, 1);
-        return TRUE;
-    }
+    SHINITDLGINFO info{SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN};
+    if (message == WM_INITDIALOG) return SHInitDialog(&info);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) return EndDialog(dialog, 1);
     return FALSE;
 }
 
 LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
-            SHMENUBARINFO info{};
-            info.cbSize = 32;
-            info.hwndParent = window;
-            info.nToolBarId = 102;
-            info.hInstRes = instance;
+            SHMENUBARINFO info{32, window, 0, 102, instance, 0, 0, nullptr};
             menuBar = SHCreateMenuBar(&info) ? info.hwndMB : nullptr;
             return 0;
         }
@@ -95,55 +96,52 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             DestroyWindow(menuBar);
             PostQuitMessage(0);
             return 0;
-        case WM_COMMAND: {
-            WORD id = LOWORD(wParam);
-            commands.push_back(id);
-            if (id == 40003) {
-                HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(103), RT_DIALOG);
-                auto* dialogTemplate = static_cast<LPCDLGTEMPLATEW>(LoadResource(instance, resource));
-                dialogResults.push_back(
-                    DialogBoxIndirectParamW(instance, dialogTemplate, window, aboutProc, 0));
+        case WM_COMMAND:
+            commands.push_back(LOWORD(wParam));
+            if (LOWORD(wParam) == 40003) {
+                auto* about = static_cast<LPCDLGTEMPLATEW>(
+                    LoadResource(instance, FindResourceW(instance, MAKEINTRESOURCEW(103), RT_DIALOG)));
+                dialogResults.push_back(DialogBoxIndirectParamW(instance, about, window, aboutProc, 0));
             }
-            if (id == 40005) DestroyWindow(window);
+            if (LOWORD(wParam) == 40005) DestroyWindow(window);
             return 0;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            BeginPaint(window, &paint);
-            EndPaint(window, &paint);
-            return 0;
-        }
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
-// Steps run one per pass from the pass hook, in whichever loop runs then.
-struct Script {
+// Steps run one a pass from the pass hook, in whichever loop runs then.
+struct Steps {
     std::vector<std::function<void(const PassInfo&)>> steps;
     size_t next = 0;
-    std::vector<PassKind> kinds;
 };
 
-void runScript(const PassInfo& pass, void* user) {
-    auto* script = static_cast<Script*>(user);
-    script->kinds.push_back(pass.kind);
-    if (script->next < script->steps.size()) script->steps[script->next++](pass);
+void runStep(const PassInfo& pass, void* user) {
+    auto* s = static_cast<Steps*>(user);
+    if (s->next < s->steps.size()) s->steps[s->next++](pass);
 }
 
-RECT itemRect(UINT id) {
+void pen(HostEventKind kind, int x, int y) {
+    platformPushInput(HostEvent{kind, static_cast<int16_t>(x), static_cast<int16_t>(y), 0});
+}
+void tap(int x, int y) {
+    pen(HostEventKind::PenDown, x, y);
+    pen(HostEventKind::PenUp, x, y);
+}
+void tap(const RECT& r) {
+    tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+RECT item(UINT id) {
     RECT r{};
     EXPECT_EQ(platformMenuItemRect(id, &r), 1) << id;
     return r;
 }
-RECT optionsRect() {
+RECT done() {
     RECT r{};
-    EXPECT_EQ(platformMenuBarButtonRect(0, &r), 1);
+    EXPECT_EQ(platformDoneButtonRect(&r), 1);
     return r;
 }
-void tapCentre(const RECT& r) {
-    headlessTap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
+constexpr int OptionsX = 10, OptionsY = 307;  // on the menu bar's Options button
 
 class Shell : public ::testing::Test {
 protected:
@@ -151,258 +149,194 @@ protected:
         platformReset();
         commands.clear();
         dialogResults.clear();
-        dialogMessages.clear();
-        buildCatalogue(catalogue);
-        instance = instanceFromCatalogue(catalogue.get());
+        instance = catalogue.instance();
         WNDCLASSW wc{};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = mainProc;
-        wc.hInstance = instance;
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         wc.lpszClassName = u"DORURURA";
         RegisterClassW(&wc);
         window = CreateWindowExW(0, u"DORURURA", u"dorurura", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-        ASSERT_NE(window, nullptr);
         ASSERT_NE(menuBar, nullptr);
-        ShowWindow(window, SW_SHOW);
+        MoveWindow(window, 0, 26, 240, 268, FALSE);
         UpdateWindow(window);
-        platformSetPassHook(runScript, &script);
+        platformSetPassHook(runStep, &steps);
     }
     void TearDown() override { platformSetPassHook(nullptr, nullptr); }
 
-    // The main loop; gives the quit code, or -1 when it did not end within the passes.
-    int loop(int passes) {
-        MSG msg;
-        for (int i = 0; i < passes; ++i) {
-            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-        return -1;
+    // A step, then passes without one.
+    void step(int idleAfter, std::function<void(const PassInfo&)> f) {
+        steps.steps.push_back(std::move(f));
+        steps.steps.resize(steps.steps.size() + idleAfter, [](const PassInfo&) {});
     }
-    void step(std::function<void(const PassInfo&)> f) { script.steps.push_back(std::move(f)); }
-    void idle(int passes = 1) {
-        for (int i = 0; i < passes; ++i)
-            step([](const PassInfo&) {});
+    void openMenu() {
+        step(1, [](const PassInfo&) { tap(OptionsX, OptionsY); });
     }
 
-    testres::Catalogue catalogue;
+    support::Catalogue catalogue{Script, files()};
     HWND window = nullptr;
-    Script script;
+    Steps steps;
 };
 
-TEST_F(Shell, TapOnAnItemClosesTheMenuAndSendsItsCommand) {
-    step([](const PassInfo&) { tapCentre(optionsRect()); });
-    idle();
-    step([](const PassInfo& pass) {
-        EXPECT_EQ(pass.kind, PassKind::Menu);
-        EXPECT_TRUE(platformMenuOpen());
-        tapCentre(itemRect(40010));
-    });
-    idle(3);
-    step([](const PassInfo& pass) {
-        EXPECT_EQ(pass.kind, PassKind::Main);
-        EXPECT_FALSE(platformMenuOpen());
-    });
-    loop(10);
-    EXPECT_EQ(commands, std::vector<WORD>{40010});
+// Whether a tick stands left of the open menu's item.
+bool ticked(UINT id) {
+    RECT r = item(id);
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.left + 12; ++x)
+            dark += platformDisplay()[y * 240 + x] == 0 ? 1 : 0;
+    }
+    return dark > 10;
 }
 
-TEST_F(Shell, SeparatorsAndGreyedItemsAreNotChosenAndATapElsewhereCloses) {
-    step([](const PassInfo&) { tapCentre(optionsRect()); });
-    idle();
-    step([](const PassInfo&) {
-        RECT lend = itemRect(40012), machine = itemRect(40011);
-        headlessTap((lend.left + lend.right) / 2,
-                    (lend.bottom + machine.top) / 2);  // the separator between them
-        tapCentre(itemRect(40020));
-    });
-    idle(4);
-    step([](const PassInfo& pass) {
-        EXPECT_EQ(pass.kind, PassKind::Menu);
-        EXPECT_TRUE(platformMenuOpen());
-        headlessTap(230, 40);  // over the game: closes the menu, reaches nothing
-    });
-    idle(3);
-    step([](const PassInfo&) { EXPECT_FALSE(platformMenuOpen()); });
-    loop(20);
-    EXPECT_TRUE(commands.empty());
-}
-
-TEST_F(Shell, PenSlidesFromTheButtonOntoAnItem) {
-    step([](const PassInfo&) {
-        RECT options = optionsRect();
-        headlessPenDown(options.left + 5, options.top + 5);
-    });
-    idle();
-    step([](const PassInfo&) {
-        RECT exitItem = itemRect(40005);
-        headlessPenMove(exitItem.left + 10, exitItem.top + 3);
-        headlessPenUp(exitItem.left + 10, exitItem.top + 3);
-    });
-    EXPECT_EQ(loop(20), 0) << "Exit destroyed the window, which ended the loop";
-    EXPECT_EQ(commands, std::vector<WORD>{40005});
-}
-
-TEST_F(Shell, CheckMarksAreSetByCommandOnThePopup) {
+TEST_F(Shell, TheMenuIsWorkedByTapsAndShowsItsCheckMarks) {
     auto menu = reinterpret_cast<HMENU>(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, 40004));
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, 40005), 0);
     EXPECT_EQ(CheckMenuItem(menu, 40011, MF_BYCOMMAND | MF_UNCHECKED), MF_CHECKED);
     EXPECT_EQ(CheckMenuItem(menu, 40010, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
-    EXPECT_EQ(CheckMenuItem(menu, 40010, MF_BYCOMMAND | MF_CHECKED), MF_CHECKED);
     EXPECT_EQ(CheckMenuItem(menu, 12345, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(-1));
-    EXPECT_EQ(CheckMenuItem(nullptr, 40010, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(-1));
-    // What the open menu shows: a tick left of the checked item, none left of the others.
-    auto tickPixels = [](UINT id) {
-        RECT r = itemRect(id);
-        const uint32_t* display = platformDisplay();
-        int dark = 0;
-        for (int y = r.top; y < r.bottom; ++y) {
-            for (int x = r.left; x < r.left + 12; ++x)
-                dark += display[y * 240 + x] == 0 ? 1 : 0;
-        }
-        return dark;
-    };
-    step([](const PassInfo&) { tapCentre(optionsRect()); });
-    idle();
-    step([&](const PassInfo&) {
-        EXPECT_GT(tickPixels(40010), 10);
-        EXPECT_EQ(tickPixels(40011), 0);
-        EXPECT_GT(tickPixels(40007), 10);
-        EXPECT_EQ(tickPixels(40006), 0);
-        headlessTap(230, 40);
+    openMenu();
+    step(4, [](const PassInfo& pass) {
+        EXPECT_EQ(pass.kind, PassKind::Menu);
+        EXPECT_EQ((std::vector<bool>{ticked(40010), ticked(40011), ticked(40007), ticked(40006)}),
+                  (std::vector<bool>{true, false, true, false}));
+        RECT lend = item(40012), first = item(40011);
+        tap(lend.left + 10, (lend.bottom + first.top) / 2);  // the separator
+        tap(item(40020));                                    // greyed
     });
-    loop(10);
-    EXPECT_FALSE(platformMenuOpen());
+    step(2, [](const PassInfo& pass) {
+        EXPECT_EQ(pass.kind, PassKind::Menu) << "still open";
+        tap(230, 40);  // over the window: closes the menu and goes no further
+    });
+    step(1, [](const PassInfo&) {
+        EXPECT_FALSE(platformMenuOpen());
+        tap(OptionsX, OptionsY);
+    });
+    step(3, [](const PassInfo&) { tap(item(40010)); });
+    step(1, [](const PassInfo& pass) {
+        EXPECT_EQ(pass.kind, PassKind::Main) << "the item closed the menu";
+        pen(HostEventKind::PenDown, OptionsX, OptionsY);
+    });
+    step(0, [](const PassInfo&) {  // the pen slides from the button onto Exit
+        RECT exit = item(40005);
+        pen(HostEventKind::PenMove, exit.left + 10, exit.top + 3);
+        pen(HostEventKind::PenUp, exit.left + 10, exit.top + 3);
+    });
+    EXPECT_EQ(support::mainLoop(40), 0) << "Exit destroyed the window, which ended the loop";
+    EXPECT_EQ(commands, (std::vector<WORD>{40010, 40005}));
 }
 
-TEST_F(Shell, DialogRunsItsOwnLoopUntilDone) {
-    step([](const PassInfo&) { tapCentre(optionsRect()); });
-    idle();
-    step([](const PassInfo&) { tapCentre(itemRect(40003)); });
-    idle(3);
-    step([](const PassInfo& pass) {
+TEST_F(Shell, AQuitEndsAnOpenMenuOrDialogThenTheWindow) {
+    for (bool dialog : {false, true}) {
+        steps = Steps{};
+        SetUp();
+        if (dialog) platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 40003});
+        step(1, [dialog](const PassInfo&) {
+            if (!dialog) tap(OptionsX, OptionsY);
+        });
+        step(0, [dialog](const PassInfo&) {
+            EXPECT_EQ(platformMenuOpen(), !dialog);
+            EXPECT_EQ(platformDialogDepth(), dialog ? 1 : 0);
+            headlessQuit();
+        });
+        EXPECT_EQ(support::mainLoop(20), 0) << dialog;
+        EXPECT_FALSE(platformMenuOpen());
+        EXPECT_EQ(dialogResults, std::vector<INT_PTR>(dialog ? 1 : 0, 0));
+        platformSetPassHook(nullptr, nullptr);
+    }
+}
+
+std::vector<uint32_t> readPng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+        out.push_back(uint32_t{bytes[i]} << 16 | uint32_t{bytes[i + 1]} << 8 | bytes[i + 2]);
+    return out;
+}
+
+TEST_F(Shell, TheMenuAndTheAboutBoxLeaveTheGameExactlyAsItWas) {
+    // A frame composed offscreen: a filled background, a plain and two masked copies of the sprite
+    // (one cut by the left edge), copied to the window.
+    HDC screen = GetDC(window);
+    HDC back = CreateCompatibleDC(screen), spriteDc = CreateCompatibleDC(screen),
+        maskDc = CreateCompatibleDC(screen);
+    SelectObject(back, CreateCompatibleBitmap(screen, 240, 268));
+    HBRUSH brush = CreateSolidBrush(RGB(0x40, 0x30, 0x20));
+    HGDIOBJ oldBrush = SelectObject(back, brush);
+    Rectangle(back, 0, 0, 240, 268);
+    DeleteObject(SelectObject(back, oldBrush));
+    ASSERT_NE(SelectObject(spriteDc, LoadBitmapW(instance, MAKEINTRESOURCEW(113))), nullptr);
+    ASSERT_NE(SelectObject(maskDc, LoadBitmapW(instance, MAKEINTRESOURCEW(114))), nullptr);
+    BitBlt(back, 20, 30, 12, 10, spriteDc, 0, 0, SRCCOPY);
+    for (int x : {100, -5}) {
+        BitBlt(back, x, 200, 12, 10, maskDc, 0, 0, SRCAND);
+        BitBlt(back, x, 200, 12, 10, spriteDc, 0, 0, SRCPAINT);
+    }
+    BitBlt(screen, 0, 0, 240, 268, back, 0, 0, SRCCOPY);
+    const uint32_t* display = platformDisplay();
+    for (int y = 0; y < 268; ++y) {
+        for (int x = 0; x < 240; ++x) {
+            uint32_t expected = (x == 0 || y == 0 || x == 239 || y == 267) ? 0u : 0x00403020u;
+            if (x >= 20 && x < 32 && y >= 30 && y < 40) expected = Palette[spriteIndex(x - 20, y - 30)];
+            for (int left : {100, -5}) {
+                if (x >= left && x < left + 12 && y >= 200 && y < 210 && spriteIndex(x - left, y - 200))
+                    expected = Palette[spriteIndex(x - left, y - 200)];
+            }
+            ASSERT_EQ(display[(y + 26) * 240 + x], expected) << x << "," << y;
+        }
+    }
+    const std::vector<uint32_t> before(display, display + 240 * 320);
+    EXPECT_EQ(before[300 * 240 + 230], 0x00D4D0C8u) << "the menu bar's grey face";
+    EXPECT_GT(std::count(before.begin() + 308 * 240, before.begin() + 309 * 240, 0u), 2) << "its label";
+    // The menu over part of the game, then the About box over all of it, in a loop of its own
+    // until its Done button is tapped: a tap elsewhere, a command, or Done let go off it do not end it.
+    std::vector<uint32_t> menuOpen, dialogOpen;
+    openMenu();
+    step(3, [&](const PassInfo&) {
+        menuOpen.assign(platformDisplay(), platformDisplay() + 240 * 320);
+        tap(item(40003));
+    });
+    step(6, [&](const PassInfo& pass) {
         EXPECT_EQ(pass.kind, PassKind::Dialog);
         EXPECT_EQ(platformDialogDepth(), 1);
-        headlessTap(120, 150);   // the body: nothing happens
-        headlessCommand(40005);  // a command goes to the dialog, which ignores it
+        EXPECT_LT(done().bottom, 27) << "in the navigation bar";
+        dialogOpen.assign(platformDisplay(), platformDisplay() + 240 * 320);
+        EXPECT_EQ(platformWriteDisplayPng("platform-shell-about.png"), 1);
+        tap(120, 150);
+        platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 40005});
+        pen(HostEventKind::PenDown, done().left + 2, done().top + 2);
+        pen(HostEventKind::PenUp, done().left - 30, done().top + 2);
     });
-    idle(3);
-    step([](const PassInfo& pass) {
-        EXPECT_EQ(pass.kind, PassKind::Dialog);
-        RECT done{};
-        ASSERT_EQ(platformDoneButtonRect(&done), 1);
-        EXPECT_LT(done.bottom, 27) << "the Done button stands in the navigation bar";
-        tapCentre(done);
+    step(3, [](const PassInfo& pass) {
+        EXPECT_EQ(pass.kind, PassKind::Dialog) << "still open";
+        tap(done());
     });
-    idle(3);
-    step([](const PassInfo& pass) {
+    step(0, [](const PassInfo& pass) {
         EXPECT_EQ(pass.kind, PassKind::Main);
         EXPECT_EQ(platformDialogDepth(), 0);
     });
-    EXPECT_EQ(loop(30), -1);
+    EXPECT_EQ(support::mainLoop(30), -1);
     EXPECT_EQ(commands, std::vector<WORD>{40003});
-    EXPECT_EQ(dialogResults, std::vector<INT_PTR>{1});
-    ASSERT_FALSE(dialogMessages.empty());
-    EXPECT_EQ(dialogMessages.front(), WM_INITDIALOG);
-    EXPECT_EQ(dialogMessages.back(), WM_DESTROY);
-}
-
-TEST_F(Shell, DonePressedAndReleasedElsewhereDoesNothing) {
-    headlessCommand(40003);
-    step([](const PassInfo&) {});
-    step([](const PassInfo&) {
-        RECT done{};
-        ASSERT_EQ(platformDoneButtonRect(&done), 1);
-        headlessPenDown(done.left + 2, done.top + 2);
-        headlessPenUp(done.left - 30, done.top + 2);
-    });
-    idle(3);
-    step([](const PassInfo&) {
-        EXPECT_EQ(platformDialogDepth(), 1);
-        headlessQuit();  // the host closes the program: the dialog ends, then the window
-    });
-    EXPECT_EQ(loop(30), 0);
-    EXPECT_EQ(dialogResults, std::vector<INT_PTR>{0});
-}
-
-TEST_F(Shell, QuitWhileTheMenuIsOpenClosesItThenTheWindow) {
-    step([](const PassInfo&) { tapCentre(optionsRect()); });
-    idle();
-    step([](const PassInfo&) {
-        EXPECT_TRUE(platformMenuOpen());
-        headlessQuit();
-    });
-    EXPECT_EQ(loop(20), 0);
-    EXPECT_FALSE(platformMenuOpen());
-}
-
-TEST_F(Shell, MenuBarIsDrawnAndGoesWithItsWindow) {
-    const uint32_t* display = platformDisplay();
-    RECT options = optionsRect();
-    EXPECT_EQ(options.top, 294);
-    EXPECT_EQ(options.bottom, 320);
-    EXPECT_EQ(options.left, 0);
-    int dark = 0;
-    for (int y = options.top; y < options.bottom; ++y) {
-        for (int x = options.left; x < options.right; ++x)
-            dark += display[y * 240 + x] == 0 ? 1 : 0;
+    ASSERT_EQ(dialogResults, std::vector<INT_PTR>{1});
+    // The shell's look, pixel for pixel, as the pictures in tests/platform/golden show it (with
+    // DORURURA_UPDATE_GOLDEN=1 in the environment, this run's pictures are written there instead).
+    const char* update = std::getenv("DORURURA_UPDATE_GOLDEN");
+    for (const auto& [name, shown] : {std::pair{"menu", &menuOpen}, std::pair{"about", &dialogOpen}}) {
+        const std::string path = std::string(DORURURA_PLATFORM_GOLDEN) + "/shell-" + name + ".png";
+        if (update && *update && *update != '0') platformWritePng(path.c_str(), shown->data(), 240, 320);
+        EXPECT_EQ(readPng(path), *shown) << path;
     }
-    EXPECT_GT(dark, 20) << "the label is drawn";
-    EXPECT_EQ(display[300 * 240 + 230], 0x00D4D0C8u) << "a grey face";
-    DestroyWindow(window);
-    EXPECT_EQ(platformMenuBarButtonRect(0, &options), 0);
-    EXPECT_FALSE(DestroyWindow(menuBar)) << "the window took its menu bar with it";
-}
-
-TEST_F(Shell, ShellIsRenderedToPng) {
-    // Draw something of the game's in the window so the shell can be seen over it.
-    HDC dc = GetDC(window);
-    HBRUSH green = CreateSolidBrush(RGB(0, 96, 48));
-    HGDIOBJ old = SelectObject(dc, green);
-    Rectangle(dc, 0, 0, 240, 294);
-    SelectObject(dc, old);
-    DeleteObject(green);
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, 40004));
-    CheckMenuItem(menu, 40011, MF_BYCOMMAND | MF_UNCHECKED);
-    CheckMenuItem(menu, 40009, MF_BYCOMMAND | MF_CHECKED);
-    EXPECT_EQ(platformWriteDisplayPng("platform-shell-window.png"), 1);
-    step([](const PassInfo&) {
-        RECT options = optionsRect();
-        headlessPenDown(options.left + 5, options.top + 5);
-    });
-    idle();
-    step([](const PassInfo&) {
-        RECT item = itemRect(40009);
-        headlessPenMove(item.left + 20, item.top + 5);
-    });
-    step([](const PassInfo&) {
-        EXPECT_EQ(platformWriteDisplayPng("platform-shell-menu.png"), 1);
-        RECT item = itemRect(40003);
-        headlessPenMove(item.left + 20, item.top + 5);
-        headlessPenUp(item.left + 20, item.top + 5);
-    });
-    idle(4);
-    step([](const PassInfo& pass) {
-        EXPECT_EQ(pass.kind, PassKind::Dialog);
-        EXPECT_EQ(platformWriteDisplayPng("platform-shell-dialog.png"), 1);
-        RECT done{};
-        platformDoneButtonRect(&done);
-        headlessPenDown(done.left + 3, done.top + 3);
-    });
-    step([](const PassInfo&) {
-        EXPECT_EQ(platformWriteDisplayPng("platform-shell-dialog-done.png"), 1);
-        RECT done{};
-        platformDoneButtonRect(&done);
-        headlessPenUp(done.left + 3, done.top + 3);
-    });
-    loop(30);
-    EXPECT_EQ(dialogResults, std::vector<INT_PTR>{1});
+    EXPECT_EQ(readPng("platform-shell-about.png"), dialogOpen) << "the display as written";
+    // Nothing underneath was lost: the display is as before, without a repaint.
+    EXPECT_EQ(std::vector<uint32_t>(platformDisplay(), platformDisplay() + 240 * 320), before);
+    EXPECT_EQ(platformWritePng("/nonexistent-folder/x.png", before.data(), 240, 320), 0);
+    EXPECT_EQ(platformWritePng("x.png", before.data(), 0, 320), 0);
 }
 
 }  // namespace

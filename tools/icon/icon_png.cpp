@@ -3,6 +3,7 @@
 //   dorurura-icon OUT.png SCALE
 #include <png.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -72,39 +73,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dorurura-icon: the catalogue has no 8-bit icon image 3\n");
         return 1;
     }
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "dorurura-icon: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::fprintf(stderr, "dorurura-icon: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    png_init_io(png, file);
+    // Each pixel repeated scale times across and down.
     const int size = width * scale;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(size), static_cast<png_uint_32>(height * scale), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> line(static_cast<size_t>(size) * 4);
-    for (int y = 0; y < height * scale; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const size_t from = (static_cast<size_t>(y / scale) * static_cast<size_t>(width) +
-                                 static_cast<size_t>(x / scale)) *
-                                4;
-            for (int k = 0; k < 4; ++k)
-                line[static_cast<size_t>(x) * 4 + static_cast<size_t>(k)] =
-                    rgba[from + static_cast<size_t>(k)];
-        }
-        png_write_row(png, line.data());
+    std::vector<uint8_t> scaled(static_cast<size_t>(size) * static_cast<size_t>(height * scale) * 4);
+    for (size_t i = 0; i < scaled.size() / 4; ++i) {
+        const size_t x = i % static_cast<size_t>(size) / static_cast<size_t>(scale);
+        const size_t y = i / static_cast<size_t>(size) / static_cast<size_t>(scale);
+        std::copy_n(&rgba[(y * static_cast<size_t>(width) + x) * 4], 4, &scaled[i * 4]);
     }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(size);
+    image.height = static_cast<png_uint_32>(height * scale);
+    image.format = PNG_FORMAT_RGBA;
+    if (!png_image_write_to_file(&image, argv[1], 0, scaled.data(), 0, nullptr)) {
+        std::fprintf(stderr, "dorurura-icon: cannot write %s\n", argv[1]);
+        return 1;
+    }
     return 0;
 }
