@@ -33,7 +33,7 @@ struct Runner {
 
 Runner runner;
 
-void fail(const ScriptCommand& c, const std::string& reason) {
+void failCommand(const ScriptCommand& c, const std::string& reason) {
     std::fprintf(runner.err, "%s:%d: %s\n", runner.script->file.c_str(), c.line, reason.c_str());
     runner.failed = true;
 }
@@ -80,14 +80,14 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             if (gameState == c.a) return true;
             if (pass.tick - runner.mark > static_cast<uint32_t>(c.b)) {
                 const char* now = gameStateName(gameState);
-                fail(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " + gameStateName(c.a) +
+                failCommand(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " + gameStateName(c.a) +
                             ", after " + std::to_string(c.b) + " ms");
                 endProgram();
             }
             return false;
         case ScriptOp::Shot:
             if (!platformWriteDisplayPng(c.path.c_str())) {
-                fail(c, "cannot write " + c.path);
+                failCommand(c, "cannot write " + c.path);
                 endProgram();
                 return false;
             }
@@ -171,7 +171,7 @@ int runScript(const Script& script, uint32_t startTick, uint32_t msPerPass, std:
 
     platformSetPassHook(nullptr, nullptr);
     if (!runner.failed && runner.next < script.commands.size() && !runner.quitSent) {
-        fail(script.commands[runner.next], "the program ended before this line");
+        failCommand(script.commands[runner.next], "the program ended before this line");
     }
     return runner.failed ? 1 : code;
 }

@@ -356,8 +356,8 @@ void buttonDeck(cairo_t* cr, const Layout& l, const Metal& m) {
     fillBox(cr, deck, 4, fromRgb(DeckColour));
 }
 
-// The pay-table plaque, filling the hot area.
-void payPlaque(cairo_t* cr, const Studio& studio, Box b, const Metal& m, Colour enamel) {
+// An enamel plate in a metal rim, with a drop shadow; gives the enamel's box.
+Box enamelPlate(cairo_t* cr, Box b, const Metal& m, Colour enamel) {
     fillBox(cr, grow(b, 1), 3.5, hex(0x000000, 0.6));
     box(cr, b, 3);
     vertical(cr, b, {{0, m.light}, {0.5, m.mid}, {1, m.dark}});
@@ -366,6 +366,12 @@ void payPlaque(cairo_t* cr, const Studio& studio, Box b, const Metal& m, Colour 
     box(cr, inner, 2);
     vertical(cr, inner, {{0, lighter(enamel, 0.2)}, {1, darker(enamel, 0.45)}});
     cairo_fill(cr);
+    return inner;
+}
+
+// The pay-table plaque, filling the hot area.
+void payPlaque(cairo_t* cr, const Studio& studio, Box b, const Metal& m, Colour enamel) {
+    enamelPlate(cr, b, m, enamel);
     double cx = b.x + b.w / 2;
     int y0 = static_cast<int>(b.y), w = static_cast<int>(b.w), h = static_cast<int>(b.h);
     if (h >= 40) {  // a tall plaque: P A Y S down its length
@@ -395,14 +401,7 @@ void emblem(cairo_t* cr, const Studio& studio, char letter, double cx, double cy
 
 // A medallion matching the pay plaque on the other side.
 void medallion(cairo_t* cr, const Studio& studio, Box b, const Metal& m, Colour enamel, char letter) {
-    fillBox(cr, grow(b, 1), 3.5, hex(0x000000, 0.6));
-    box(cr, b, 3);
-    vertical(cr, b, {{0, m.light}, {0.5, m.mid}, {1, m.dark}});
-    cairo_fill(cr);
-    Box inner = grow(b, -1.5);
-    box(cr, inner, 2);
-    vertical(cr, inner, {{0, lighter(enamel, 0.2)}, {1, darker(enamel, 0.45)}});
-    cairo_fill(cr);
+    const Box inner = enamelPlate(cr, b, m, enamel);
     cairo_save(cr);
     box(cr, inner, 2);
     cairo_clip(cr);
