@@ -45,8 +45,7 @@ Box rectOrWhole(const Rect16* rect, const Surface& surface) {
 }  // namespace
 
 void initGraphics() {
-    // Without a main window there is nothing to draw on (GetDC of no window would give the whole
-    // display, shell included).
+    // Without a main window there is nothing to draw on.
     if (mainWindow == nullptr) return;
     HDC dc = GetDC(mainWindow);
     if (dc == nullptr) return;
