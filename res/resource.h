@@ -1,5 +1,6 @@
 // The numbers that the resource script and the program share: every resource id and menu command.
-// dorurura.rc and the code include this one list; each number is written here and nowhere else.
+// dorurura.rc and the code include this one list; each number is written here (or, for the machine
+// tables' bitmaps, in the rules header it includes) and nowhere else.
 #pragma once
 
 // Strings.
@@ -21,15 +22,8 @@
 // Full-screen pictures.
 #define IDB_SPLASH 108
 
-// Machine faces and reel strips.
-#define IDB_FACE_RERIV 120
-#define IDB_STRIP_RERIV 121
-#define IDB_FACE_DODORE 111
-#define IDB_STRIP_DODORE 112
-#define IDB_FACE_DUDAVID 125
-#define IDB_STRIP_DUDAVID 127
-#define IDB_FACE_RORAVI 131
-#define IDB_STRIP_RORAVI 132
+// Machine faces and reel strips: the machine tables name them, so the rules keep their numbers.
+#include "rules/machine_bitmaps.h"
 
 // Glyph sheets: the text font and its mask, the display digits, the credit digits.
 #define IDB_FONT_TEXT 113

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "res/resource.h"
+#include "rules/machine_bitmaps.h"
 #include "rules/types.h"
 
 constexpr int MachineCount = 4;
