@@ -65,7 +65,7 @@ void Spin() {
     chooseOutcome();
     gameState = Spinning;
     const MachineDef& d = currentMachineDef();
-    for (int i = 0; i < d.reelCount && i < MaxReels; ++i)
+    for (int i = 0; i < d.reelCount; ++i)
         reels[i].speedStage = 0;
     stopDeadline = GetTickCount() + 1500 + RandomSource::below(1500);
     startSound(ReelSound, 1 | SoundLoop);

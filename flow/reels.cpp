@@ -9,11 +9,9 @@ uint32_t stopDeadline = 0;
 
 namespace {
 
-constexpr int StoppedStage = SpeedStageCount - 1;
-
+// A reel's stage runs from 0 up to the stopped stage, the only one of speed 0, and no further.
 int speedOf(const ReelState& r) {
-    const int stage = r.speedStage < 0 ? 0 : (r.speedStage > StoppedStage ? StoppedStage : r.speedStage);
-    return speedTable[stage];
+    return speedTable[r.speedStage];
 }
 
 }  // namespace

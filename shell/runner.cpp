@@ -127,7 +127,7 @@ std::string stateLine(uint32_t pass, uint32_t tick) {
     // Reel records stay clear until the first machine is set up.
     const MachineDef& d = currentMachineDef();
     if (reels[0].stripWindow.h != 0) {
-        for (int i = 0; i < d.reelCount && i < MaxReels; ++i) {
+        for (int i = 0; i < d.reelCount; ++i) {
             if (i != 0) s += ',';
             s += "{\"y\":" + std::to_string(reels[i].stripWindow.y) +
                  ",\"stage\":" + std::to_string(reels[i].speedStage) + "}";
