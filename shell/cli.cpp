@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-const char* const programVersion = "dorurura 1.0.0";
+const char* const programVersion = "dorurura " DORURURA_VERSION;
 
 const char* const programUsage =
     "usage: dorurura [--scale N] [--fullscreen] [--pass-rate N] [--mute]\n"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program as a user runs it: each way it ends, with its exit code and the first line it writes.
-#   program_test.sh PATH/TO/dorurura
+#   program_test.sh PATH/TO/dorurura VERSION
 set -uo pipefail
-game=$1
+game=$1 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work"
@@ -26,7 +26,7 @@ printf 'until Idle  # a comment\r\nstate\n' > "$work/ok.txt"
 printf 'until Idle\nbogus 1\n' > "$work/bad.txt"
 printf 'until Spinning 100\n' > "$work/late.txt"
 expect 0 'usage: dorurura [--scale N]' --help
-expect 0 'dorurura 1.0.0' --version
+expect 0 "dorurura $version" --version
 expect 2 "dorurura: unknown option '--bogus'" --bogus
 expect 2 "dorurura: --scale takes a whole number from 1 to 8, not '0'" --scale 0
 expect 2 "$work/none.txt:0: cannot read the script" --headless --script "$work/none.txt"
