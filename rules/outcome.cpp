@@ -12,17 +12,8 @@ int16_t slowdownDistance = 0;
 namespace {
 
 // The strip row at the top of a reel window of height h resting on stop s.
-int16_t stopRow(int s, int h) {
+constexpr int16_t stopRow(int s, int h) {
     return static_cast<int16_t>(s * h / 4);
-}
-
-// Where a reel comes to rest on a symbol or blank: the count-th occurrence of wanted (count 1 or
-// more), counting from stop 0 around and around the strip. Every character a pattern names occurs
-// on every strip, so the search ends.
-int findStop(const char* strip, int stripLength, char wanted, uint32_t count) {
-    for (int p = 0;; p = (p + 1 == stripLength) ? 0 : p + 1) {
-        if (strip[p] == wanted && --count == 0) return p;
-    }
 }
 
 }  // namespace
@@ -48,14 +39,6 @@ bool resultMatches(uint32_t e) {
 
 }  // namespace
 
-bool matchesEarlierEntry(uint32_t k) {
-    // Only entries before k count, so entry k itself is never looked at.
-    for (uint32_t e = 0; e < payEntryCount && e < k; ++e) {
-        if (resultMatches(e)) return true;
-    }
-    return false;
-}
-
 int firstMatchingEntry() {
     for (uint32_t e = 0; e < payEntryCount; ++e) {
         if (resultMatches(e)) return static_cast<int>(e);
@@ -71,50 +54,158 @@ uint32_t payEntryForDraw(uint32_t w) {
     return k;
 }
 
-void chooseOutcome() {
-    const MachineDef& d = currentMachineDef();
-    const int reels = d.reelCount;
-    const auto length = static_cast<uint32_t>(d.stripLength);
+namespace {
 
-    const uint32_t draw = RandomSource::below(10000);
-    uint32_t k = payEntryCount;
-    if (draw <= static_cast<uint32_t>(d.winThreshold)) {
-        k = payEntryForDraw(RandomSource::below(10000));
+// ---- The spin decision from tables worked out at compile time --------------------------------------
+//
+// Every spin takes its draws in this order: the win draw (below(10000)); for a win, the entry draw
+// (below(10000)), then for each reel the stop draw (below(stripLength)), which rests the reel on
+// that stop for a "?" and otherwise on that occurrence (counted from stop 0) of the pattern's
+// character, again until no earlier entry matches; for a loss, a stop draw per reel, again until no
+// entry matches. Everything that does not depend on a draw is looked up in tables made at compile
+// time: the entry an entry draw picks, the stop each occurrence count of a pattern character
+// reaches, and for every reel and stop the entries whose character there the stop shows.
+
+constexpr int Stops = ReelStripLength;
+constexpr uint32_t MaxFastEntries = 16;
+
+struct FastRules {
+    uint32_t entryCount;
+    int reels;
+    uint32_t threshold;
+    uint32_t multiplier[MaxFastEntries + 1];           // per entry, then 0 for a losing spin
+    uint8_t entryForDraw[10000];                       // payEntryForDraw of every entry draw
+    uint8_t stopFor[MaxFastEntries][MaxReels][Stops];  // entry, reel, draw: the stop a reel rests on
+    uint32_t matches[MaxReels][Stops];  // bit e: entry e's character at the reel shows on the stop
+    int16_t row[MaxReels][Stops];       // targetScroll of each stop
+};
+
+constexpr int findStopAt(const char* strip, char wanted, uint32_t count) {
+    for (int p = 0;; p = (p + 1 == Stops) ? 0 : p + 1) {
+        if (strip[p] == wanted && --count == 0) return p;
     }
+}
 
-    if (k < payEntryCount) {
-        // A win: show entry k, and nothing that an earlier entry would pay instead.
-        const char* pattern = d.payTable[k].pattern;
-        pendingMultiplier = readMultiplier(pattern);
-        do {
-            for (int i = 0; i < reels; ++i)
-                resultSymbols[i] = pattern[i];
-            for (int i = 0; i < reels; ++i) {
-                const char* strip = reelStrips[i];
-                int s;
-                if (resultSymbols[i] == '?') {
-                    s = static_cast<int>(RandomSource::below(length));
-                    resultSymbols[i] = strip[s];
-                } else {
-                    s = findStop(strip, static_cast<int>(length), resultSymbols[i],
-                                 RandomSource::below(length) + 1);
-                }
-                targetScroll[i] = stopRow(s, d.reelRects[i].h);
+constexpr FastRules makeFastRules(const MachineDef& d) {
+    FastRules f = {};
+    f.entryCount = countPayEntries(d.payTable);
+    f.reels = d.reelCount;
+    f.threshold = static_cast<uint32_t>(d.winThreshold);
+    for (uint32_t w = 0; w < 10000; ++w) {
+        uint32_t k = 0;
+        while (k < f.entryCount && d.payTable[k].cumulativeWeight < w)
+            ++k;
+        f.entryForDraw[w] = static_cast<uint8_t>(k);
+    }
+    for (uint32_t e = 0; e < f.entryCount; ++e) {
+        const char* pattern = d.payTable[e].pattern;
+        f.multiplier[e] = readMultiplier(pattern);
+        for (int i = 0; i < d.reelCount; ++i) {
+            for (int draw = 0; draw < Stops; ++draw) {
+                f.stopFor[e][i][draw] =
+                    static_cast<uint8_t>(pattern[i] == '?' ? draw
+                                                           : findStopAt(reelStrips[i], pattern[i],
+                                                                        static_cast<uint32_t>(draw) + 1));
             }
-        } while (matchesEarlierEntry(k));
+            for (int s = 0; s < Stops; ++s) {
+                if (pattern[i] == '?' || pattern[i] == reelStrips[i][s]) f.matches[i][s] |= 1u << e;
+            }
+        }
+    }
+    for (int i = 0; i < d.reelCount; ++i)
+        for (int s = 0; s < Stops; ++s)
+            f.row[i][s] = stopRow(s, d.reelRects[i].h);
+    return f;
+}
+
+constexpr FastRules fastRules[MachineCount] = {
+    makeFastRules(machineDefs[0]),
+    makeFastRules(machineDefs[1]),
+    makeFastRules(machineDefs[2]),
+    makeFastRules(machineDefs[3]),
+};
+
+static_assert([] {
+    for (const MachineDef& d : machineDefs)
+        if (countPayEntries(d.payTable) > MaxFastEntries || d.stripLength != Stops) return false;
+    return true;
+}());
+
+// One spin on f from the generator state s (advanced past the spin's draws): the stops of the reels,
+// the entry chosen (entryCount for a loss), and the number of draws.
+template <int Reels>
+inline uint32_t decide(const FastRules& f, uint32_t& s, uint8_t* stops, uint32_t& draws) {
+    s = RandomSource::step(s);
+    uint32_t k = f.entryCount;
+    uint32_t n = 1;
+    if (s % 10000 <= f.threshold) {
+        s = RandomSource::step(s);
+        ++n;
+        k = f.entryForDraw[s % 10000];
+    }
+    if (k < f.entryCount) {
+        const uint32_t earlier = (1u << k) - 1;
+        const auto& stopFor = f.stopFor[k];
+        uint32_t shown;
+        do {
+            shown = ~0u;
+            for (int i = 0; i < Reels; ++i) {
+                s = RandomSource::step(s);
+                const uint8_t stop = stopFor[i][s % Stops];
+                stops[i] = stop;
+                shown &= f.matches[i][stop];
+            }
+            n += Reels;
+        } while ((shown & earlier) != 0);
     } else {
-        // A loss: any stops that no entry pays.
-        pendingMultiplier = 0;
+        const uint32_t every = (1u << f.entryCount) - 1;
+        uint32_t shown;
         do {
-            for (int i = 0; i < reels; ++i) {
-                const int s = static_cast<int>(RandomSource::below(length));
-                resultSymbols[i] = reelStrips[i][s];
-                targetScroll[i] = stopRow(s, d.reelRects[i].h);
+            shown = ~0u;
+            for (int i = 0; i < Reels; ++i) {
+                s = RandomSource::step(s);
+                const auto stop = static_cast<uint8_t>(s % Stops);
+                stops[i] = stop;
+                shown &= f.matches[i][stop];
             }
-        } while (matchesEarlierEntry(payEntryCount + 10));
+            n += Reels;
+        } while ((shown & every) != 0);
     }
+    draws = n;
+    return k;
+}
 
+uint32_t decideOn(const FastRules& f, uint32_t& s, uint8_t* stops, uint32_t& draws) {
+    switch (f.reels) {
+        case 1:
+            return decide<1>(f, s, stops, draws);
+        case 2:
+            return decide<2>(f, s, stops, draws);
+        case 3:
+            return decide<3>(f, s, stops, draws);
+        case 4:
+            return decide<4>(f, s, stops, draws);
+        default:
+            return decide<5>(f, s, stops, draws);
+    }
+}
+
+}  // namespace
+
+void chooseOutcome() {
+    const FastRules& f = fastRules[currentMachine];
+    const MachineDef& d = currentMachineDef();
+    uint8_t stops[MaxReels];
+    uint32_t draws = 0;
+    uint32_t s = RandomSource::state;
+    const uint32_t k = decideOn(f, s, stops, draws);
+    RandomSource::state = s;
+    pendingMultiplier = f.multiplier[k];
+    const int reels = f.reels;
     for (int i = 0; i < reels; ++i) {
+        const int stop = stops[i];
+        resultSymbols[i] = reelStrips[i][stop];
+        targetScroll[i] = f.row[i][stop];
         const int16_t cycle = static_cast<int16_t>(d.reelRects[i].h * d.stripLength / 4);
         windowStart[i] = static_cast<int16_t>(targetScroll[i] + slowdownDistance);
         windowEnd[i] = static_cast<int16_t>(windowStart[i] + speedTable[0]);
@@ -122,6 +213,16 @@ void chooseOutcome() {
         if (windowEnd[i] > cycle) windowEnd[i] = static_cast<int16_t>(windowEnd[i] - cycle);
     }
     resultSymbols[reels] = '\0';
+}
+
+uint32_t decideSpin(uint8_t machine, uint32_t& state, uint32_t& draws) {
+    uint8_t stops[MaxReels];
+    return decideOn(fastRules[machine < MachineCount ? machine : 0], state, stops, draws);
+}
+
+uint32_t entryMultiplier(uint8_t machine, uint32_t entry) {
+    const FastRules& f = fastRules[machine < MachineCount ? machine : 0];
+    return entry < f.entryCount ? f.multiplier[entry] : 0;
 }
 
 void useMachineRules(uint8_t n) {

@@ -17,15 +17,22 @@ extern int16_t windowEnd[MaxReels];       // start > end when it wraps past the 
 extern int16_t slowdownDistance;
 int16_t computeSlowdownDistance();
 
-// Decides the next spin on the machine in play and writes the outcome above.
+// Decides the next spin on the machine in play, with its whole pay table, and writes the outcome
+// above.
 void chooseOutcome();
+
+// The spin chooseOutcome decides on machine m (with its whole pay table in play) from generator state
+// `state`, without touching the outcome or the generator: state moves on past the spin's draws, draws
+// becomes their number, and the result is the entry shown (the one firstMatchingEntry finds), or the
+// entry count for a losing spin. Safe to call from several threads at once.
+uint32_t decideSpin(uint8_t machine, uint32_t& state, uint32_t& draws);
+
+// What entry e of machine m pays per coin: its multiplier, or 0 past the last entry (a losing spin).
+uint32_t entryMultiplier(uint8_t machine, uint32_t entry);
 
 // The pay entry that a winning spin's entry draw w (0 to 9999) picks on the machine in play: the first
 // whose cumulative weight is at least w; payEntryCount when there is none.
 uint32_t payEntryForDraw(uint32_t w);
-
-// True when resultSymbols match a pay entry with an index lower than k.
-bool matchesEarlierEntry(uint32_t k);
 
 // Index of the first pay entry that resultSymbols match, or -1 when they match none (a losing spin).
 // For a winning spin this is always the entry that chooseOutcome chose.

@@ -141,4 +141,189 @@ TEST_F(Outcome, EverySpinShowsWhatItPays) {
     }
 }
 
+// ---- The spin decision as first written, kept here to hold the game's to it ------------------------
+
+namespace reference {
+
+uint32_t state = 1;
+
+// The device's step, in 16-bit halves.
+uint32_t next() {
+    const uint32_t lo = state & 0xFFFFu;
+    const uint32_t hi = state >> 16;
+    const uint32_t pLo = lo * 16807u;
+    const uint32_t pHi = hi * 16807u;
+    uint32_t r = pLo + ((pHi & 0x7FFFu) << 16);
+    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
+    r += pHi >> 15;
+    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
+    state = r;
+    return r;
+}
+
+uint32_t below(uint32_t n) {
+    if (n == 0) return 0;
+    return next() % n;
+}
+
+struct Result {
+    char symbols[MaxReels + 1] = {};
+    uint32_t multiplier = 0;
+    int16_t target[MaxReels] = {}, start[MaxReels] = {}, end[MaxReels] = {};
+};
+
+bool matchesEarlier(const MachineDef& d, uint32_t entries, const char* symbols, uint32_t k) {
+    for (uint32_t e = 0; e < entries && e < k; ++e) {
+        const char* pattern = d.payTable[e].pattern;
+        bool all = true;
+        for (int i = 0; i < d.reelCount; ++i)
+            all = all && (pattern[i] == '?' || pattern[i] == symbols[i]);
+        if (all) return true;
+    }
+    return false;
+}
+
+// Decides a spin on d with `entries` pay entries in play, starting from r's fields (left as they
+// were past the machine's reels).
+void choose(const MachineDef& d, uint32_t entries, int16_t slowdown, Result& r) {
+    const int reels = d.reelCount;
+    const auto length = static_cast<uint32_t>(d.stripLength);
+    const uint32_t draw = below(10000);
+    uint32_t k = entries;
+    if (draw <= static_cast<uint32_t>(d.winThreshold)) {
+        const uint32_t w = below(10000);
+        k = 0;
+        while (k < entries && d.payTable[k].cumulativeWeight < w)
+            ++k;
+    }
+    const auto stopRow = [&](int s, int i) { return static_cast<int16_t>(s * d.reelRects[i].h / 4); };
+    if (k < entries) {
+        const char* pattern = d.payTable[k].pattern;
+        r.multiplier = readMultiplier(pattern);
+        do {
+            for (int i = 0; i < reels; ++i)
+                r.symbols[i] = pattern[i];
+            for (int i = 0; i < reels; ++i) {
+                const char* strip = reelStrips[i];
+                int s;
+                if (r.symbols[i] == '?') {
+                    s = static_cast<int>(below(length));
+                    r.symbols[i] = strip[s];
+                } else {
+                    uint32_t count = below(length) + 1;
+                    for (s = 0;; s = (s + 1 == static_cast<int>(length)) ? 0 : s + 1)
+                        if (strip[s] == r.symbols[i] && --count == 0) break;
+                }
+                r.target[i] = stopRow(s, i);
+            }
+        } while (matchesEarlier(d, entries, r.symbols, k));
+    } else {
+        r.multiplier = 0;
+        do {
+            for (int i = 0; i < reels; ++i) {
+                const int s = static_cast<int>(below(length));
+                r.symbols[i] = reelStrips[i][s];
+                r.target[i] = stopRow(s, i);
+            }
+        } while (matchesEarlier(d, entries, r.symbols, entries + 10));
+    }
+    for (int i = 0; i < reels; ++i) {
+        const int16_t cycle = static_cast<int16_t>(d.reelRects[i].h * d.stripLength / 4);
+        r.start[i] = static_cast<int16_t>(r.target[i] + slowdown);
+        r.end[i] = static_cast<int16_t>(r.start[i] + speedTable[0]);
+        if (r.start[i] > cycle) r.start[i] = static_cast<int16_t>(r.start[i] - cycle);
+        if (r.end[i] > cycle) r.end[i] = static_cast<int16_t>(r.end[i] - cycle);
+    }
+    r.symbols[reels] = '\0';
+}
+
+}  // namespace reference
+
+// Runs `spins` spins of the game's chooseOutcome and of the reference from the same state and
+// stops at the first difference in any output or in the generator's state.
+void expectSameAsReference(uint8_t machine, uint32_t entries, int16_t slowdown, uint32_t start, int spins) {
+    const MachineDef& d = machineDefs[machine];
+    currentMachine = machine;
+    payEntryCount = entries;
+    slowdownDistance = slowdown;
+    RandomSource::state = start;
+    reference::state = start;
+    reference::Result r;
+    for (int i = 0; i < MaxReels; ++i) {
+        r.symbols[i] = resultSymbols[i];
+        r.target[i] = targetScroll[i];
+        r.start[i] = windowStart[i];
+        r.end[i] = windowEnd[i];
+    }
+    r.symbols[MaxReels] = resultSymbols[MaxReels];
+    for (int spin = 0; spin < spins; ++spin) {
+        chooseOutcome();
+        reference::choose(d, entries, slowdown, r);
+        const auto where = [&] {
+            return "machine " + std::to_string(machine) + ", " + std::to_string(entries) +
+                   " entries, from state " + std::to_string(start) + ", spin " + std::to_string(spin);
+        };
+        ASSERT_EQ(RandomSource::state, reference::state) << where();
+        ASSERT_EQ(pendingMultiplier, r.multiplier) << where();
+        ASSERT_EQ(std::memcmp(resultSymbols, r.symbols, sizeof resultSymbols), 0) << where();
+        for (int i = 0; i < MaxReels; ++i) {
+            ASSERT_EQ(targetScroll[i], r.target[i]) << where() << " reel " << i;
+            ASSERT_EQ(windowStart[i], r.start[i]) << where() << " reel " << i;
+            ASSERT_EQ(windowEnd[i], r.end[i]) << where() << " reel " << i;
+        }
+    }
+}
+
+TEST_F(Outcome, DrawsAndDecidesExactlyAsTheStraightforwardAlgorithm) {
+    // Many seeds on every machine, with its rules in play, then spins straight after each other.
+    for (uint8_t m = 0; m < MachineCount; ++m) {
+        useMachineRules(m);
+        const uint32_t entries = payEntryCount;
+        const int16_t slowdown = slowdownDistance;
+        for (uint32_t seed = 1; seed <= 400; ++seed) {
+            expectSameAsReference(m, entries, slowdown, RandomSource::seededState(seed * 2654435761u), 250);
+            if (HasFatalFailure()) return;
+        }
+        // Every win draw and every entry draw, to reach every entry and its retries.
+        for (uint32_t w = 0; w < 10000; w += 7) {
+            expectSameAsReference(m, entries, slowdown, draws::stateForDraws(w % 7000, w), 1);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+TEST_F(Outcome, DecidesExactlyAsTheStraightforwardAlgorithmInAnyState) {
+    // States a caller can set by hand: generator states out of range, other slowdown distances,
+    // outcomes of another machine left behind.
+    for (uint8_t m = 0; m < MachineCount; ++m) {
+        const uint32_t entries = countPayEntries(machineDefs[m].payTable);
+        // (2^31 - 1 is left out: the step keeps it, and a spin that must retry from it never ends.)
+        for (uint32_t start : {0u, 1u, 0x7FFFFFFEu, 0x80000000u, 0x80000001u, 0xFFFFFFFFu, 123456789u}) {
+            for (int16_t slowdown : {int16_t{0}, int16_t{36}, int16_t{-5}, int16_t{400}}) {
+                expectSameAsReference(m, entries, slowdown, start, 40);
+                if (HasFatalFailure()) return;
+            }
+        }
+    }
+}
+
+TEST_F(Outcome, DecideSpinAgreesWithChooseOutcome) {
+    for (uint8_t m = 0; m < MachineCount; ++m) {
+        useMachineRules(m);
+        RandomSource::seed(77u + m);
+        uint32_t state = RandomSource::state;
+        for (int spin = 0; spin < 20000; ++spin) {
+            const uint32_t before = RandomSource::state;
+            chooseOutcome();
+            uint32_t draws = 0;
+            const uint32_t entry = decideSpin(m, state, draws);
+            ASSERT_EQ(state, RandomSource::state) << "machine " << int(m) << " spin " << spin;
+            ASSERT_EQ(RandomSource::jump(before, draws), state) << "machine " << int(m) << " spin " << spin;
+            const int first = firstMatchingEntry();
+            ASSERT_EQ(entry, first < 0 ? payEntryCount : static_cast<uint32_t>(first));
+            ASSERT_EQ(entryMultiplier(m, entry), pendingMultiplier);
+        }
+    }
+}
+
 }  // namespace

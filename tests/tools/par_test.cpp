@@ -12,8 +12,20 @@
 #include "tests/rules/draws.h"
 #include "tools/par/par_cli.h"
 #include "tools/par/parsheet.h"
+#include "tools/par/simulate.h"
 
 namespace {
+
+// 1234567 as "1,234,567".
+std::string grouped(uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string result;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0) result += ',';
+        result += digits[i];
+    }
+    return result;
+}
 
 capture::Run par(std::vector<const char*> args) {
     args.insert(args.begin(), "dorurura-par");
@@ -72,6 +84,11 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
         {"--seed", "4294967296"},
         {"--spins", "5"},
         {"--simulate", "5", "--trace"},
+        {"--simulate", "5", "--threads", "0"},
+        {"--simulate", "5", "--threads", "65"},
+        {"--simulate", "5", "--threads"},
+        {"--threads", "2"},
+        {"--trace", "--threads", "2"},
     };
     for (const auto& args : bad) {
         const capture::Run r = par(args);
@@ -133,6 +150,106 @@ TEST(ParProgram, SimulationCountsEverySpin) {
     }
     EXPECT_EQ(rows, 13);
     EXPECT_EQ(sum, 20000u);
+}
+
+// The simulation as one loop of the game's own chooseOutcome, spin after spin from the seed.
+SimulationTally referenceTally(int machine, uint64_t spins, uint32_t seed) {
+    SimulationTally t;
+    useMachineRules(static_cast<uint8_t>(machine));
+    RandomSource::seed(seed);
+    for (uint64_t i = 0; i < spins; ++i) {
+        chooseOutcome();
+        const int entry = firstMatchingEntry();
+        ++t.observed[entry < 0 ? payEntryCount : static_cast<uint32_t>(entry)];
+        t.paid += pendingMultiplier;
+        ++t.spins;
+    }
+    return t;
+}
+
+void expectSameTally(const SimulationTally& a, const SimulationTally& b, const std::string& what) {
+    EXPECT_EQ(a.spins, b.spins) << what;
+    EXPECT_EQ(a.paid, b.paid) << what;
+    for (int k = 0; k < 17; ++k)
+        EXPECT_EQ(a.observed[k], b.observed[k]) << what << " entry " << k;
+}
+
+TEST(ParSimulation, CountsTheSameSpinsOnOneTwoOrFourThreads) {
+    // Small rounds and short joins force many stretches, meetings and stretches left to a later round.
+    struct Cut {
+        uint64_t roundDraws, aloneBelow;
+        uint32_t joinSpins;
+        uint64_t spins;
+    };
+    const Cut cuts[] = {
+        {1 << 26, 1 << 16, 4096, 150000}, {5000, 100, 64, 60000}, {997, 10, 3, 20000}, {40, 1, 1, 2000}};
+    for (int m = 0; m < MachineCount; ++m) {
+        for (uint32_t seed : {1u, 7u, 4294967295u}) {
+            for (const Cut& cut : cuts) {
+                const uint64_t spins = cut.spins + 100u * static_cast<uint64_t>(m);
+                const SimulationTally expected = referenceTally(m, spins, seed);
+                for (unsigned threads : {1u, 2u, 4u}) {
+                    SimulationControl control;
+                    control.threads = threads;
+                    control.roundDraws = cut.roundDraws;
+                    control.aloneBelow = cut.aloneBelow;
+                    control.joinSpins = cut.joinSpins;
+                    expectSameTally(simulateSpins(m, spins, seed, control), expected,
+                                    "machine " + std::to_string(m) + " seed " + std::to_string(seed) +
+                                        " on " + std::to_string(threads) + " threads, rounds of " +
+                                        std::to_string(cut.roundDraws) + " draws");
+                    if (HasFailure()) return;
+                }
+            }
+        }
+    }
+    SimulationControl control;
+    control.threads = 3;
+    expectSameTally(simulateSpins(2, 1, 5, control), referenceTally(2, 1, 5), "one spin");
+}
+
+TEST(ParSimulation, StoppedEarlyItCountsTheFirstSpinsInOrder) {
+    const std::atomic<bool> stop{true};
+    for (unsigned threads : {1u, 2u}) {
+        SimulationControl control;
+        control.threads = threads;
+        control.stop = &stop;
+        const SimulationTally t = simulateSpins(1, 50000000, 3, control);
+        EXPECT_GT(t.spins, 0u);
+        EXPECT_LT(t.spins, 50000000u);
+        expectSameTally(t, referenceTally(1, t.spins, 3),
+                        "stopped on " + std::to_string(threads) + " threads");
+    }
+}
+
+TEST(ParProgram, SimulationPrintsTheSameOnAnyNumberOfThreads) {
+    const capture::Run one = par({"--simulate", "300000", "--seed", "11", "--threads", "1"});
+    ASSERT_EQ(one.code, 0);
+    EXPECT_TRUE(std::regex_search(one.err, std::regex("^dorurura-par: 300,000 spins in [0-9.]+ s, [0-9.]+ M "
+                                                      "spins/s on 1 thread\n(\n|.)*$")))
+        << one.err;
+    for (const char* threads : {"2", "4"}) {
+        const capture::Run r = par({"--simulate", "300000", "--seed", "11", "--threads", threads});
+        ASSERT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, one.out) << threads << " threads";
+        EXPECT_NE(r.err.find(std::string("spins/s on ") + threads + " threads\n"), std::string::npos)
+            << r.err;
+    }
+    // Every machine's figures, against the game's own spin loop.
+    for (int m = 0; m < MachineCount; ++m) {
+        const SimulationTally t = referenceTally(m, 300000, 11);
+        const std::string header = machineNames[m];
+        const size_t at = one.out.find(header);
+        ASSERT_NE(at, std::string::npos) << header;
+        const std::string loss = grouped(t.observed[payEntryCount]);
+        EXPECT_NE(one.out.find(" -  no win       " + std::string(15 - loss.size(), ' ') + loss, at),
+                  std::string::npos)
+            << header;
+        char line[96];
+        std::snprintf(line, sizeof line, "Observed return           %.3f%%",
+                      100.0 * static_cast<double>(t.paid) / 300000.0);
+        EXPECT_NE(one.out.find(line, at), std::string::npos) << header << ": " << line;
+    }
 }
 
 }  // namespace

@@ -1,20 +1,28 @@
 #include "tools/par/par_cli.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cinttypes>
+#include <csignal>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/text.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
 #include "tools/par/parsheet.h"
+#include "tools/par/simulate.h"
 
 namespace {
 
 constexpr const char* Usage =
     "usage: dorurura-par [--machine N]                       the PAR sheet of every machine, or of machine "
     "N\n"
-    "       dorurura-par --simulate COUNT [--seed S] [--machine N]\n"
+    "       dorurura-par --simulate COUNT [--seed S] [--machine N] [--threads T]\n"
     "                                                        decide COUNT spins and compare with the sheet\n"
     "       dorurura-par --trace [--spins COUNT] [--seed S] [--machine N]\n"
     "                                                        one JSON line per spin, drawn as the game does\n"
@@ -22,7 +30,11 @@ constexpr const char* Usage =
     "\n"
     "  N is a machine from 0 to 3: 0 Reriv Eduvud, 1 Dodore du Zevud, 2 Dudavid Udidizo, 3 Rorav'i Rariv.\n"
     "  COUNT is a positive whole number; S is a seed from 0 to 4294967295 (default 1).\n"
-    "  --trace shows machine 0 and 10 spins unless told otherwise.\n";
+    "  --trace shows machine 0 and 10 spins unless told otherwise.\n"
+    "  --simulate decides the spins the game would decide one after another from the seed, on T threads\n"
+    "  (1 to 64, default one per processor); the figures for a seed are the same on any number of them.\n"
+    "  It shows its progress while the error output is a terminal, ends with the spins per second on\n"
+    "  the error output, and on Ctrl+C prints the report of the spins decided so far.\n";
 
 struct Options {
     int machine = -1;  // -1: every machine
@@ -30,21 +42,23 @@ struct Options {
     bool trace = false;
     uint64_t spins = 0;
     uint32_t seed = 1;
+    unsigned threads = 0;  // 0: one per processor
     bool help = false;
 };
 
 // Reads the command line into options; on a problem, writes one line naming it and returns false.
 bool parseOptions(int argc, const char* const* argv, Options& o, std::string& problem) {
     constexpr uint64_t MaxCount = 1000000000000u;
-    bool seenSimulate = false, seenSpins = false;
+    bool seenSimulate = false, seenSpins = false, seenThreads = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
-        const bool takesValue =
-            flag == "--machine" || flag == "--simulate" || flag == "--seed" || flag == "--spins";
+        const bool takesValue = flag == "--machine" || flag == "--simulate" || flag == "--seed" ||
+                                flag == "--spins" || flag == "--threads";
         const char* value = nullptr;
         if (takesValue) {
             if (i + 1 >= argc) {
-                problem = flag + " needs a value";
+                problem = flag;
+                problem.append(" needs a value");
                 return false;
             }
             value = argv[++i];
@@ -62,11 +76,20 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& pr
             o.machine = static_cast<int>(n);
         } else if (flag == "--simulate" || flag == "--spins") {
             if (!parseDecimal(value, MaxCount, n) || n == 0) {
-                problem = flag + " takes a positive whole number up to 10^12, not '" + value + "'";
+                problem = flag;
+                problem.append(" takes a positive whole number up to 10^12, not '").append(value).append("'");
                 return false;
             }
             (flag == "--simulate" ? o.simulate : o.spins) = n;
             (flag == "--simulate" ? seenSimulate : seenSpins) = true;
+        } else if (flag == "--threads") {
+            if (!parseDecimal(value, 1000, n) || n == 0 || n > 64) {
+                problem =
+                    std::string("--threads takes a number of threads from 1 to 64, not '") + value + "'";
+                return false;
+            }
+            o.threads = static_cast<unsigned>(n);
+            seenThreads = true;
         } else if (flag == "--seed") {
             if (!parseDecimal(value, UINT32_MAX, n)) {
                 problem =
@@ -75,7 +98,8 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& pr
             }
             o.seed = static_cast<uint32_t>(n);
         } else {
-            problem = "unknown option '" + flag + "'";
+            problem = "unknown option '";
+            problem.append(flag).append("'");
             return false;
         }
     }
@@ -85,6 +109,10 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& pr
     }
     if (seenSpins && !o.trace) {
         problem = "--spins goes with --trace (use --simulate COUNT for a simulation)";
+        return false;
+    }
+    if (seenThreads && !seenSimulate) {
+        problem = "--threads goes with --simulate";
         return false;
     }
     if (o.trace && !seenSpins) o.spins = 10;
@@ -158,18 +186,66 @@ void printSheet(std::FILE* out, int machine) {
                  "come within 1 part in 214,748 of that (draws 1 to 3646 are that much likelier).\n");
 }
 
-void simulate(std::FILE* out, int machine, uint64_t spins, uint32_t seed) {
+// Set by Ctrl+C while a simulation runs; a lock-free atomic, so the handler may set it.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
+
+// "12 s", "3 min 20 s", "2 h 05 min".
+std::string duration(double seconds) {
+    const auto s = static_cast<uint64_t>(seconds + 0.5);
+    char text[48];
+    if (s < 60) {
+        std::snprintf(text, sizeof text, "%u s", static_cast<unsigned>(s));
+    } else if (s < 3600) {
+        std::snprintf(text, sizeof text, "%u min %02u s", static_cast<unsigned>(s / 60),
+                      static_cast<unsigned>(s % 60));
+    } else {
+        std::snprintf(text, sizeof text, "%" PRIu64 " h %02u min", s / 3600,
+                      static_cast<unsigned>(s / 60 % 60));
+    }
+    return text;
+}
+
+// Prints the report of a simulation; returns false when it was interrupted before its end.
+bool simulate(std::FILE* out, std::FILE* err, int machine, uint64_t spins, uint32_t seed, unsigned threads) {
     const ParSheet s = computeParSheet(machine);
     useMachineRules(static_cast<uint8_t>(machine));
-    RandomSource::seed(seed);
-    uint64_t observed[17] = {};  // per entry, then the losing spins
-    uint64_t paid = 0;
-    for (uint64_t i = 0; i < spins; ++i) {
-        chooseOutcome();
-        const int entry = firstMatchingEntry();
-        ++observed[entry < 0 ? s.entryCount : static_cast<uint32_t>(entry)];
-        paid += pendingMultiplier;
+    const bool terminal = isatty(fileno(err)) == 1;
+    const auto began = std::chrono::steady_clock::now();
+    const auto secondsSince = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+    };
+    SimulationControl control;
+    control.threads = threads;
+    control.stop = &interrupted;
+    if (terminal) {
+        control.progress = [&](uint64_t done) {
+            const double elapsed = secondsSince(began);
+            std::string line = "\rdorurura-par: machine " + std::to_string(machine) + ", ";
+            line.append(grouped(done)).append(" of ").append(grouped(spins)).append(" spins");
+            if (done > 0 && elapsed > 0) {
+                const double left =
+                    elapsed * static_cast<double>(spins - std::min(done, spins)) / static_cast<double>(done);
+                line.append(", ").append(duration(left)).append(" left");
+            }
+            line.append("   ");
+            std::fputs(line.c_str(), err);
+            std::fflush(err);
+        };
     }
+    void (*previous)(int) = std::signal(SIGINT, onInterrupt);
+    const SimulationTally tally = simulateSpins(machine, spins, seed, control);
+    std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+    const double elapsed = secondsSince(began);
+    if (terminal) std::fputs("\r\033[K", err);
+    const bool complete = tally.spins == spins;
+    const uint64_t* observed = tally.observed;
+    const uint64_t paid = tally.paid;
+    spins = tally.spins;
 
     printHeader(out, machine);
     std::fprintf(out, "%s spins from seed %u\n\n", grouped(spins).c_str(), seed);
@@ -195,7 +271,16 @@ void simulate(std::FILE* out, int machine, uint64_t spins, uint32_t seed) {
     std::fprintf(out, "\nChi-square                %.3f with %d degrees of freedom, p-value %.4f\n",
                  chiSquare, freedom, chiSquareTail(chiSquare, freedom));
     std::fprintf(out, "Observed return           %.3f%% (expected %.3f%%)\n",
-                 100.0 * static_cast<double>(paid) / static_cast<double>(spins), percent(s.returnNumerator));
+                 spins > 0 ? 100.0 * static_cast<double>(paid) / static_cast<double>(spins) : 0.0,
+                 percent(s.returnNumerator));
+    if (!complete)
+        std::fprintf(out, "Interrupted: the report covers the first %s spins\n", grouped(spins).c_str());
+    std::fflush(out);
+    std::fprintf(err, "dorurura-par: %s spins in %.3f s, %.1f M spins/s on %u thread%s\n",
+                 grouped(spins).c_str(), elapsed,
+                 elapsed > 0 ? static_cast<double>(spins) / elapsed / 1e6 : 0.0, threads,
+                 threads == 1 ? "" : "s");
+    return complete;
 }
 
 void trace(std::FILE* out, int machine, uint64_t spins, uint32_t seed) {
@@ -220,7 +305,8 @@ void trace(std::FILE* out, int machine, uint64_t spins, uint32_t seed) {
                 windows += ',';
             }
             line += std::to_string(targetScroll[r]);
-            windows += "[" + std::to_string(windowStart[r]) + "," + std::to_string(windowEnd[r]) + "]";
+            windows.append(1, '[').append(std::to_string(windowStart[r])).append(1, ',');
+            windows.append(std::to_string(windowEnd[r])).append(1, ']');
         }
         line += windows + "],\"delay\":" + std::to_string(delay) + "}\n";
         std::fputs(line.c_str(), out);
@@ -246,10 +332,16 @@ int parMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
     }
     const int first = o.machine < 0 ? 0 : o.machine;
     const int last = o.machine < 0 ? MachineCount - 1 : o.machine;
+    unsigned threads = o.threads;
+    if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 64u);
     for (int m = first; m <= last; ++m) {
         if (m != first) std::fputc('\n', out);
         if (o.simulate > 0) {
-            simulate(out, m, o.simulate, o.seed);
+            const bool complete = simulate(out, err, m, o.simulate, o.seed, threads);
+            if (!complete || interrupted.load()) {
+                interrupted.store(false);
+                return 130;
+            }
         } else {
             printSheet(out, m);
         }
