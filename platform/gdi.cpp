@@ -331,32 +331,25 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     int64_t j0 = std::max<int64_t>({0, to.clip.top - dy, from.clip.top - sy});
     int64_t j1 = std::min<int64_t>({height, to.clip.bottom - dy, from.clip.bottom - sy});
     if (i0 >= i1 || j0 >= j1) return TRUE;
-    bool same = to.pixels == from.pixels;
-    // Within one bitmap, walk so that no source pixel is overwritten before it is read.
-    bool upward = same && dy > sy;
-    bool leftward = same && dy == sy && dx > sx;
+    const bool same = to.pixels == from.pixels;
     const size_t count = static_cast<size_t>(i1 - i0);
+    // Within one bitmap, walk so that no source pixel is overwritten before it is read.
+    const bool upward = same && dy > sy, leftward = same && dy == sy && dx > sx;
     for (int64_t n = 0; n < j1 - j0; ++n) {
-        int64_t j = upward ? j1 - 1 - n : j0 + n;
-        uint32_t* out = to.pixels + (dy + j) * to.stride + dx;
-        const uint32_t* in = from.pixels + (sy + j) * from.stride + sx;
+        const int64_t j = upward ? j1 - 1 - n : j0 + n;
+        uint32_t* out = to.pixels + (dy + j) * to.stride + dx + i0;
+        const uint32_t* in = from.pixels + (sy + j) * from.stride + sx + i0;
         if (rop == SRCCOPY) {
-            std::memmove(out + i0, in + i0, count * sizeof(uint32_t));
-        } else if (!same) {
-            uint32_t* o = out + i0;
-            const uint32_t* p = in + i0;
-            if (rop == SRCAND) {
-                for (size_t m = 0; m < count; ++m)
-                    o[m] &= p[m];
-            } else {
-                for (size_t m = 0; m < count; ++m)
-                    o[m] |= p[m];
-            }
+            std::memmove(out, in, count * sizeof(uint32_t));
+        } else if (rop == SRCAND && !leftward) {
+            for (size_t i = 0; i < count; ++i)
+                out[i] &= in[i];
+        } else if (!leftward) {
+            for (size_t i = 0; i < count; ++i)
+                out[i] |= in[i];
         } else {
-            for (int64_t m = 0; m < i1 - i0; ++m) {
-                int64_t i = leftward ? i1 - 1 - m : i0 + m;
+            for (size_t i = count; i-- > 0;)
                 out[i] = rop == SRCAND ? out[i] & in[i] : out[i] | in[i];
-            }
         }
     }
     if (to.screen) touchDisplay();
