@@ -28,7 +28,8 @@ struct Sdl {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    bool fullscreen = false;
+    SDL_Point windowed{};  // the window's size before it went fullscreen
+    bool vsync = false;    // presenting waits for the screen
     Pacer pacer;
     bool repaint = false;  // the window needs the display shown again
     bool penDown = false;
@@ -167,8 +168,12 @@ void pollEvents() {
                 bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
                 if (event.key.repeat || (key != SDLK_F11 && !(enter && (event.key.keysym.mod & KMOD_ALT))))
                     break;
-                sdl.fullscreen = !sdl.fullscreen;
-                SDL_SetWindowFullscreen(sdl.window, sdl.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+                // Without a window manager the window keeps its size while SDL takes the screen's: on
+                // the way back, the windowed size again (a size event: the renderer places the picture).
+                const bool full = !(SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_FULLSCREEN);
+                if (full) SDL_GetWindowSize(sdl.window, &sdl.windowed.x, &sdl.windowed.y);
+                SDL_SetWindowFullscreen(sdl.window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+                if (!full) SDL_SetWindowSize(sdl.window, sdl.windowed.x, sdl.windowed.y);
                 sdl.repaint = true;
                 break;
             }
@@ -185,20 +190,21 @@ void pollEvents() {
     }
 }
 
-void present(const uint32_t* display, bool changed) {
-    if (changed && display) {
+// Shows the display when it changed or the window needs it again; gives whether it did.
+bool present(const uint32_t* display, bool changed) {
+    if (!changed && !sdl.repaint) return false;
+    if (changed && display)
         SDL_UpdateTexture(sdl.texture, nullptr, display, DisplayWidth * static_cast<int>(sizeof(uint32_t)));
-    }
-    if (!changed && !sdl.repaint && !sdl.pacer.vsync) return;
     sdl.repaint = false;
     SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);
     SDL_RenderClear(sdl.renderer);
     SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
     SDL_RenderPresent(sdl.renderer);
+    return true;
 }
 
 void beginPass(const uint32_t* display, bool changed) {
-    present(display, changed);
+    sdl.pacer.vsync = present(display, changed) && sdl.vsync;  // else the pacer's own schedule
     static const PaceClock clock{SDL_GetPerformanceCounter, SDL_Delay, SDL_GetPerformanceFrequency()};
     pace(sdl.pacer, clock);
     pollEvents();
@@ -291,6 +297,8 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     };
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // The software renderer presents without OpenGL, which costs milliseconds without a graphics card.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Windowing libraries that find no display of their kind say so on the standard error stream
     // while SDL tries them; the caller gets one line instead.
     int savedError = quietErrors();
@@ -311,9 +319,9 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     // forward, never shows a window of its own.
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    sdl.fullscreen = options.fullscreen;
-    sdl.window = SDL_CreateWindow("dorurura", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  DisplayWidth * scale, DisplayHeight * scale, flags);
+    sdl.windowed = {DisplayWidth * scale, DisplayHeight * scale};
+    sdl.window = SDL_CreateWindow("dorurura", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, sdl.windowed.x,
+                                  sdl.windowed.y, flags);
     if (!sdl.window) return fail("cannot open a window");
     SDL_SetWindowMinimumSize(sdl.window, DisplayWidth, DisplayHeight);
     const int passRate = options.passRate > 0 ? std::min(options.passRate, 1000) : 60;
@@ -326,8 +334,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     if (!sdl.renderer) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
     if (!sdl.renderer) return fail("cannot draw in the window");
     SDL_RendererInfo info{};
-    sdl.pacer.vsync =
-        SDL_GetRendererInfo(sdl.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    sdl.vsync = SDL_GetRendererInfo(sdl.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
     SDL_RenderSetLogicalSize(sdl.renderer, DisplayWidth, DisplayHeight);
     SDL_RenderSetIntegerScale(sdl.renderer, SDL_TRUE);
     sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
@@ -372,10 +379,11 @@ void pace(Pacer& pacer, const PaceClock& clock) {
     const uint64_t now = clock.now();
     if (pacer.vsync) {
         if (pacer.lastPass != 0) waitUntil(pacer.lastPass + pacer.period * 9 / 10);
+        pacer.nextPass = clock.now();  // a pass without vsync follows a period on
     } else {
         if (pacer.nextPass == 0 || now > pacer.nextPass + pacer.period * 4) pacer.nextPass = now;
         waitUntil(pacer.nextPass);
-        pacer.nextPass += pacer.period;
     }
+    pacer.nextPass += pacer.period;
     pacer.lastPass = clock.now();
 }

@@ -36,13 +36,13 @@ struct PaceClock {
 };
 struct Pacer {
     uint64_t period = 0;    // counts a pass
-    bool vsync = false;     // presenting waits for a screen that refreshes at the pass rate
+    bool vsync = false;     // this pass presented, waiting for a screen refreshing at the pass rate
     uint64_t nextPass = 0;  // when the next pass may begin, without vsync
     uint64_t lastPass = 0;  // when the last pass began
 };
 // Waits until the next pass may begin. With vsync, presenting has waited for the screen; a floor
 // of nine tenths of a pass still holds when it did not (a hidden or minimised window). Without
-// vsync, passes keep to a schedule of their own, started afresh after a stall of over four
-// passes. Sleeps whole milliseconds and never spins: the schedule makes up for less than a
-// millisecond early or late, so the rate holds on average.
+// vsync, passes keep to a schedule of their own (the next due a pass after one with vsync), started
+// afresh after a stall of over four passes. Sleeps whole milliseconds and never spins: the schedule
+// makes up for less than a millisecond early or late, so the rate holds on average.
 void pace(Pacer& pacer, const PaceClock& clock);

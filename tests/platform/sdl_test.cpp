@@ -170,6 +170,15 @@ TEST(Pace, HoldsPassesToTheRateAndCatchesUpOnlyAfterAShortDelay) {
     EXPECT_GT(fakeNow - first + 1000, period * 9 / 10);
     fakeNow += period;
     EXPECT_EQ(passesWithoutWaiting(vsync), 1) << "a pass already late does not wait";
+    // A pass that shows nothing keeps to the schedule: due a period after the last one with vsync.
+    vsync.vsync = false;
+    const uint64_t shown = fakeNow;
+    EXPECT_EQ(passesWithoutWaiting(vsync), 0);
+    EXPECT_LE(fakeNow - shown, period);
+    EXPECT_GT(fakeNow - shown + 1000, period);
+    EXPECT_EQ(passesWithoutWaiting(vsync), 0) << "and the next a period later";
+    EXPECT_LE(fakeNow - shown, 2 * period);
+    EXPECT_GT(fakeNow - shown + 1000, 2 * period);
 }
 
 }  // namespace

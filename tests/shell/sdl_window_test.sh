@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real SDL window under Xvfb: start the game, wait out the splash, click Spin, take a
-# screenshot and check it against the headless rendering; then start a second copy and see it
-# bring the first forward and leave with 0, without a second window.
+# The real SDL window under Xvfb: start the game, wait out the splash, take a screenshot and check
+# it against the headless rendering; toggle fullscreen there and back and find the same picture;
+# click Spin; then start a second copy and see it bring the first forward and leave with 0,
+# without a second window.
 #   sdl_window_test.sh PATH/TO/dorurura
 set -euo pipefail
 game=$1
@@ -63,6 +64,20 @@ shot before
     fail "the window's cabinet differs from the headless rendering"
 [[ $(differing "$(region before 0 296 240 24)" "$(region reference 0 296 240 24)") == 0 ]] ||
     fail "the menu bar differs from the headless rendering"
+
+# Fullscreen there and back (F11 twice): the window's size, and the picture in its place. The
+# buttons blink in Idle: everything above and below their row is compared.
+xdotool key F11
+sleep 0.5
+xdotool key F11
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[[ $WIDTH -eq 480 && $HEIGHT -eq 640 ]] || fail "after fullscreen and back the window is ${WIDTH}x${HEIGHT}"
+shot back
+for part in "0 0 240 240" "0 266 240 54"; do
+    [[ $(differing "$(region back $part)" "$(region before $part)") == 0 ]] ||
+        fail "after fullscreen and back the picture differs at $part"
+done
 
 # Click Spin (client 156..188 x 218..235 on machine 0, 26 rows below the navigation bar).
 xdotool mousemove --sync $((X + 2 * 172)) $((Y + 2 * 252)) click 1
