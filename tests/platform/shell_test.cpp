@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -297,6 +298,7 @@ TEST_F(Shell, TheMenuAndTheAboutBoxLeaveTheGameExactlyAsItWas) {
     // The menu over part of the game, then the About box over all of it, in a loop of its own
     // until its Done button is tapped: a tap elsewhere, a command, or Done let go off it do not end it.
     std::vector<uint32_t> menuOpen, dialogOpen;
+    const std::string written = (std::filesystem::temp_directory_path() / "dorurura-shell-about.png").string();
     openMenu();
     step(3, [&](const PassInfo&) {
         menuOpen.assign(platformDisplay(), platformDisplay() + 240 * 320);
@@ -307,7 +309,7 @@ TEST_F(Shell, TheMenuAndTheAboutBoxLeaveTheGameExactlyAsItWas) {
         EXPECT_EQ(platformDialogDepth(), 1);
         EXPECT_LT(done().bottom, 27) << "in the navigation bar";
         dialogOpen.assign(platformDisplay(), platformDisplay() + 240 * 320);
-        EXPECT_EQ(platformWriteDisplayPng("platform-shell-about.png"), 1);
+        EXPECT_EQ(platformWriteDisplayPng(written.c_str()), 1);
         tap(120, 150);
         platformPushInput(HostEvent{HostEventKind::Command, 0, 0, 40005});
         pen(HostEventKind::PenDown, done().left + 2, done().top + 2);
@@ -332,7 +334,8 @@ TEST_F(Shell, TheMenuAndTheAboutBoxLeaveTheGameExactlyAsItWas) {
         if (update && *update && *update != '0') platformWritePng(path.c_str(), shown->data(), 240, 320);
         EXPECT_EQ(readPng(path), *shown) << path;
     }
-    EXPECT_EQ(readPng("platform-shell-about.png"), dialogOpen) << "the display as written";
+    EXPECT_EQ(readPng(written), dialogOpen) << "the display as written";
+    std::filesystem::remove(written);
     // Nothing underneath was lost: the display is as before, without a repaint.
     EXPECT_EQ(std::vector<uint32_t>(platformDisplay(), platformDisplay() + 240 * 320), before);
     EXPECT_EQ(platformWritePng("/nonexistent-folder/x.png", before.data(), 240, 320), 0);

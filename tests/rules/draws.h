@@ -8,6 +8,19 @@
 
 namespace draws {
 
+// The device's step, in 16-bit halves: the form the game's step must agree with on every 32-bit state.
+inline uint32_t halfWordStep(uint32_t s) {
+    const uint32_t lo = s & 0xFFFFu;
+    const uint32_t hi = s >> 16;
+    const uint32_t pLo = lo * 16807u;
+    const uint32_t pHi = hi * 16807u;
+    uint32_t r = pLo + ((pHi & 0x7FFFu) << 16);
+    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
+    r += pHi >> 15;
+    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
+    return r;
+}
+
 // The state before value (16807 x 1407677000 = 1 modulo 2^31 - 1).
 inline uint32_t previous(uint64_t value) {
     return static_cast<uint32_t>(value * 1407677000u % 2147483647u);

@@ -149,16 +149,7 @@ uint32_t state = 1;
 
 // The device's step, in 16-bit halves.
 uint32_t next() {
-    const uint32_t lo = state & 0xFFFFu;
-    const uint32_t hi = state >> 16;
-    const uint32_t pLo = lo * 16807u;
-    const uint32_t pHi = hi * 16807u;
-    uint32_t r = pLo + ((pHi & 0x7FFFu) << 16);
-    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
-    r += pHi >> 15;
-    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
-    state = r;
-    return r;
+    return state = draws::halfWordStep(state);
 }
 
 uint32_t below(uint32_t n) {

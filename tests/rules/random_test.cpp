@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "rules/random.h"
+#include "tests/rules/draws.h"
 
 namespace {
 
@@ -51,39 +52,26 @@ TEST(RandomSource, SeedingKeepsTheStateInRangeAndBelowTakesTheRemainder) {
     EXPECT_EQ(RandomSource::below(0xFFFFFFFFu), 282475249u);
 }
 
-// The device's step, in 16-bit halves: the form the game's step must agree with on every 32-bit state.
-uint32_t halfWordStep(uint32_t s) {
-    const uint32_t lo = s & 0xFFFFu;
-    const uint32_t hi = s >> 16;
-    const uint32_t pLo = lo * 16807u;
-    const uint32_t pHi = hi * 16807u;
-    uint32_t r = pLo + ((pHi & 0x7FFFu) << 16);
-    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
-    r += pHi >> 15;
-    if (r > 0x7FFFFFFFu) r = (r & 0x7FFFFFFFu) + 1;
-    return r;
-}
-
 TEST(RandomSource, StepsAsTheDeviceDoesOnEveryKindOfState) {
     // In range and out of it (states set by hand): 0, bit 31 set, the modulus and around the places
     // where either fold is needed.
     for (uint32_t s : {0u, 1u, 2u, 127773u, 127774u, 0xFFFFu, 0x10000u, 0x7FFFFFFEu, 0x7FFFFFFFu, 0x80000000u,
                        0x80000001u, 0xFFFFFFFEu, 0xFFFFFFFFu, 537541721u}) {
         RandomSource::state = s;
-        ASSERT_EQ(RandomSource::next(), halfWordStep(s)) << s;
-        ASSERT_EQ(RandomSource::step(s), halfWordStep(s)) << s;
+        ASSERT_EQ(RandomSource::next(), draws::halfWordStep(s)) << s;
+        ASSERT_EQ(RandomSource::step(s), draws::halfWordStep(s)) << s;
     }
     for (uint64_t s = 0; s <= 0xFFFFFFFFu; s += 65521) {  // spread over all 2^32 states
-        ASSERT_EQ(RandomSource::step(static_cast<uint32_t>(s)), halfWordStep(static_cast<uint32_t>(s))) << s;
+        ASSERT_EQ(RandomSource::step(static_cast<uint32_t>(s)), draws::halfWordStep(static_cast<uint32_t>(s))) << s;
         ASSERT_EQ(RandomSource::step(static_cast<uint32_t>(s + 17)),
-                  halfWordStep(static_cast<uint32_t>(s + 17)))
+                  draws::halfWordStep(static_cast<uint32_t>(s + 17)))
             << s + 17;
     }
     // Around each multiple of 2^31 / 16807, where the product's high part steps up by one.
     for (uint64_t q = 1; q < 2 * 16807u; ++q) {
         const auto edge = static_cast<uint32_t>(q * 0x80000000u / 16807u);
         for (uint32_t s = edge - 2; s != edge + 3; ++s)
-            ASSERT_EQ(RandomSource::step(s), halfWordStep(s)) << s;
+            ASSERT_EQ(RandomSource::step(s), draws::halfWordStep(s)) << s;
     }
 }
 
