@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/rescomp/catalogue_source.h"
 #include "tools/rescomp/contact_sheet.h"
 #include "tools/rescomp/script.h"
 
@@ -173,6 +174,59 @@ TEST_F(Rescomp, IncludedHeadersDefineNamesAndReportTheirOwnErrors) {
     EXPECT_NE(error("#include \"none.h\"\n").find("test.rc:1: cannot find file"), std::string::npos);
     write("loop.h", "#include \"loop.h\"\n");
     EXPECT_NE(error("#include \"loop.h\"\n").find("nested too deeply"), std::string::npos);
+}
+
+TEST_F(Rescomp, DeepNestingAndFilesThatAreNotRegularAreRefused) {
+    const auto repeat = [](const std::string& s, size_t n) {
+        std::string r;
+        for (size_t i = 0; i < n; ++i)
+            r += s;
+        return r;
+    };
+    const auto deep = [](const std::string& e) {
+        return e.find("test.rc:1: ") != std::string::npos && e.find("nested too deeply") != std::string::npos;
+    };
+    EXPECT_PRED1(deep, error("1 RCDATA BEGIN " + repeat("(", 100000) + "1" + repeat(")", 100000) + " END\n"));
+    EXPECT_PRED1(deep, error("1 RCDATA BEGIN " + repeat("-", 20000) + "1 END\n"));
+    EXPECT_PRED1(deep, error("1 MENU BEGIN " + repeat("POPUP \"a\" BEGIN ", 35000) + "MENUITEM \"b\", 1 " +
+                             repeat("END ", 35001) + "\n"));
+    // Nesting a real script might use still compiles.
+    auto r = compile("1 RCDATA BEGIN " + repeat("(-", 30) + "1" + repeat(")", 30) + " END\n2 MENU BEGIN " +
+                     repeat("POPUP \"a\" BEGIN ", 8) + "MENUITEM \"b\", 1 " + repeat("END ", 9) + "\n");
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(words(r[1]), std::vector<uint16_t>{1});
+
+    const auto regular = [](const std::string& e) {
+        return e.find("not a regular file") != std::string::npos;
+    };
+    EXPECT_PRED1(regular, error("1 BITMAP \".\"\n"));
+    EXPECT_PRED1(regular, error("1 RCDATA \"/dev/zero\"\n"));
+    write("big.bin", "");
+    std::filesystem::resize_file(dir / "big.bin", 16 * 1024 * 1024 + 1);  // sparse: no disk used
+    EXPECT_NE(error("1 RCDATA \"big.bin\"\n").find("larger than"), std::string::npos);
+    EXPECT_THROW(rescomp::compileScript(dir.string(), {}), rescomp::ScriptError);
+}
+
+TEST_F(Rescomp, ArithmeticIsCheckedAndMessagesAndCommentsAreExact) {
+    std::string sum;
+    for (int i = 0; i < 600000; ++i)
+        sum += "BIG+";
+    EXPECT_NE(
+        error("#define BIG 0xFFFFFFFFFFF\n1 RCDATA BEGIN " + sum + "1 END\n").find("value out of range"),
+        std::string::npos);
+    // An error in a file is reported on the line naming it, not on the line of the next statement.
+    const std::string later = "\n\n// more\n\n2 RCDATA BEGIN 1 END\n";
+    EXPECT_NE(error("1 BITMAP \"missing.bmp\"" + later).find("test.rc:1: cannot find"), std::string::npos);
+    write("bad.bmp", "not a bitmap");
+    EXPECT_NE(error("1 BITMAP\n\"bad.bmp\"" + later).find("test.rc:2: bad.bmp is not"), std::string::npos);
+    // A file name is a comment in the generated source: it cannot end the comment or go on to the next line.
+    Resource res;
+    res.type = rescomp::RtRcdata;
+    res.id = 1;
+    res.source = "a\nint injected;\\\x7f";
+    const std::string src = rescomp::catalogueSource({res}, "x.rc");
+    EXPECT_EQ(src.find("\nint injected"), std::string::npos) << src;
+    EXPECT_NE(src.find("\n// a\\nint injected;\\\\\\x7F\n"), std::string::npos) << src;
 }
 
 }  // namespace

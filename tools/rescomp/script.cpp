@@ -62,8 +62,32 @@ struct Lexer {
     int depth = 0;                                          // files that include this one
 };
 
+// Line 0 stands for the file as a whole.
 [[noreturn]] void fail(const std::string& file, int line, const std::string& message) {
-    throw ScriptError{file + ":" + std::to_string(line) + ": " + message};
+    throw ScriptError{file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + message};
+}
+
+// The whole of a regular file of at most MaxFileBytes; nullopt if there is no such file. A folder, a
+// device or a file too large for a resource is an error at the given place.
+constexpr std::uintmax_t MaxFileBytes = 16 * 1024 * 1024;
+
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, const std::string& name,
+                                           const std::string& file, int line) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(status)) fail(file, line, "\"" + name + "\" is not a regular file");
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) fail(file, line, "cannot read \"" + name + "\"");
+    if (size > MaxFileBytes) fail(file, line, "\"" + name + "\" is larger than 16 MB");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(file, line, "cannot read \"" + name + "\"");
+    std::string bytes(static_cast<size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size()) ||
+        in.peek() != std::ifstream::traits_type::eof())
+        fail(file, line, "cannot read \"" + name + "\": it changed while being read");
+    return bytes;
 }
 
 bool parseNumber(const std::string& text, int64_t& value, bool& isLong) {
@@ -120,14 +144,12 @@ void includeHeader(Lexer& lx, std::string name) {
         for (const auto& dir : *lx.includeDirs)
             candidates.push_back(std::filesystem::path(dir) / name);
     for (const auto& c : candidates) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(c, ec)) continue;
-        std::ifstream in(c, std::ios::binary);
-        if (!in) continue;
-        Lexer header{c.string(), std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-                     0, 1, lx.defines, lx.includeDirs, lx.depth + 1};
+        std::optional<std::string> text = readRegularFile(c, name, lx.file, lx.line);
+        if (!text) continue;
+        Lexer header{c.string(), std::move(*text), 0, 1, lx.defines, lx.includeDirs, lx.depth + 1};
         const Token t = nextToken(header);
-        if (t.kind != Tok::End) fail(header.file, t.line, "an included file holds only directives and comments");
+        if (t.kind != Tok::End)
+            fail(header.file, t.line, "an included file holds only directives and comments");
         return;
     }
     fail(lx.file, lx.line, "cannot find file \"" + name + "\"");
@@ -355,7 +377,34 @@ struct Parser {
     std::vector<Resource> out;
     std::map<std::pair<uint16_t, uint16_t>, std::array<std::optional<std::u16string>, 16>> stringBlocks;
 
+    int expressionDepth = 0;  // primaries being read, one inside another
+    int menuDepth = 0;        // menu levels being read, one inside another
+
     [[noreturn]] void error(const std::string& message) const { fail(lx.file, tok.line, message); }
+    [[noreturn]] void errorAt(int line, const std::string& message) const { fail(lx.file, line, message); }
+
+    // Counts one level of nesting for as long as it lives, refusing more than the limit.
+    struct Nesting {
+        int& depth;
+        Nesting(const Parser& p, int& d, int limit, const char* what) : depth(d) {
+            if (depth >= limit) p.error(std::string(what) + " nested too deeply");
+            ++depth;
+        }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+        ~Nesting() { --depth; }
+    };
+    static constexpr int MaxExpressionDepth = 64;
+    static constexpr int MaxMenuDepth = 16;
+
+    // Results of arithmetic that leave the 64-bit range are errors rather than wrapping.
+    enum class Op { Add, Subtract };
+    int64_t arithmetic(int64_t a, Op op, int64_t b) const {
+        int64_t v = 0;
+        if (op == Op::Add ? __builtin_add_overflow(a, b, &v) : __builtin_sub_overflow(a, b, &v))
+            error("value out of range");
+        return v;
+    }
     void advance() { tok = nextToken(lx); }
     bool isWord(const char* w) const { return tok.kind == Tok::Word && upper(tok.text) == w; }
 
@@ -383,7 +432,8 @@ struct Parser {
 
     // A number, a defined name or a constant, with unary minus, ~ and parentheses.
     int64_t primary() {
-        if (accept(Tok::Minus)) return -primary();
+        const Nesting nesting(*this, expressionDepth, MaxExpressionDepth, "expression");
+        if (accept(Tok::Minus)) return arithmetic(0, Op::Subtract, primary());
         if (accept(Tok::Tilde)) return ~primary();
         if (accept(Tok::LParen)) {
             int64_t v = expression();
@@ -417,9 +467,9 @@ struct Parser {
             if (accept(Tok::Pipe))
                 v |= primary();
             else if (accept(Tok::Plus))
-                v += primary();
+                v = arithmetic(v, Op::Add, primary());
             else if (accept(Tok::Minus))
-                v -= primary();
+                v = arithmetic(v, Op::Subtract, primary());
             else
                 return v;
         }
@@ -457,7 +507,7 @@ struct Parser {
             advance();
     }
 
-    std::vector<uint8_t> readFile(const std::string& name) {
+    std::vector<uint8_t> readFile(const std::string& name, int line) {
         std::vector<std::filesystem::path> candidates;
         std::filesystem::path p(name);
         if (p.is_absolute()) {
@@ -468,11 +518,10 @@ struct Parser {
                 candidates.push_back(std::filesystem::path(dir) / p);
         }
         for (const auto& c : candidates) {
-            std::ifstream in(c, std::ios::binary);
-            if (!in) continue;
-            return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            std::optional<std::string> bytes = readRegularFile(c, name, lx.file, line);
+            if (bytes) return std::vector<uint8_t>(bytes->begin(), bytes->end());
         }
-        error("cannot find file \"" + name + "\"");
+        errorAt(line, "cannot find file \"" + name + "\"");
     }
 
     void add(uint16_t type, const std::u16string& typeName, uint16_t id, std::vector<uint8_t> data,
@@ -492,36 +541,36 @@ struct Parser {
 
     // ---- File resources --------------------------------------------------------------------
 
-    std::vector<uint8_t> bitmapFromFile(const std::string& name, const std::vector<uint8_t>& file) {
-        if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') error(name + " is not a .bmp file");
+    std::vector<uint8_t> bitmapFromFile(const std::string& name, const std::vector<uint8_t>& file, int line) {
+        if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') errorAt(line, name + " is not a .bmp file");
         uint32_t offBits = get32(file, 10);
         uint32_t headerSize = get32(file, 14);
         uint32_t bits = get16(file, 28);
         uint32_t compression = get32(file, 30);
         uint32_t used = get32(file, 46);
-        if (headerSize != 40) error(name + ": only the 40-byte information header is supported");
-        if (compression != 0) error(name + ": compressed bitmaps are not supported");
-        if (bits != 1 && bits != 4 && bits != 8 && bits != 24) error(name + ": unsupported depth");
+        if (headerSize != 40) errorAt(line, name + ": only the 40-byte information header is supported");
+        if (compression != 0) errorAt(line, name + ": compressed bitmaps are not supported");
+        if (bits != 1 && bits != 4 && bits != 8 && bits != 24) errorAt(line, name + ": unsupported depth");
         const int32_t width = static_cast<int32_t>(get32(file, 18));
         const int32_t height = static_cast<int32_t>(get32(file, 22));
-        if (get16(file, 26) != 1) error(name + ": a bitmap has one plane");
-        if (width <= 0 || height == 0 || height == INT32_MIN) error(name + ": bad size");
-        if (bits <= 8 && used > (1u << bits)) error(name + ": more colours than the depth holds");
+        if (get16(file, 26) != 1) errorAt(line, name + ": a bitmap has one plane");
+        if (width <= 0 || height == 0 || height == INT32_MIN) errorAt(line, name + ": bad size");
+        if (bits <= 8 && used > (1u << bits)) errorAt(line, name + ": more colours than the depth holds");
         uint32_t colours = bits <= 8 ? (used != 0 ? used : (1u << bits)) : used;
         if (offBits != 14 + 40 + 4 * static_cast<uint64_t>(colours))
-            error(name + ": colour table and pixels are not packed");
+            errorAt(line, name + ": colour table and pixels are not packed");
         // The pixels must all be there, or the program would find no bitmap at run time.
         const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
         const uint64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
-        if (file.size() < offBits + stride * rows) error(name + ": the pixels are cut short");
+        if (file.size() < offBits + stride * rows) errorAt(line, name + ": the pixels are cut short");
         return std::vector<uint8_t>(file.begin() + 14, file.end());
     }
 
-    void iconFromFile(uint16_t groupId, const std::string& name, const std::vector<uint8_t>& file) {
+    void iconFromFile(uint16_t groupId, const std::string& name, const std::vector<uint8_t>& file, int line) {
         if (file.size() < 6 || get16(file, 0) != 0 || get16(file, 2) != 1)
-            error(name + " is not an .ico file");
+            errorAt(line, name + " is not an .ico file");
         uint32_t count = get16(file, 4);
-        if (count == 0 || file.size() < 6 + 16 * count) error(name + ": bad icon directory");
+        if (count == 0 || file.size() < 6 + 16 * count) errorAt(line, name + ": bad icon directory");
         std::vector<uint8_t> group;
         put16(group, 0);
         put16(group, 1);
@@ -531,7 +580,7 @@ struct Parser {
             uint32_t bytes = get32(file, e + 8);
             uint32_t offset = get32(file, e + 12);
             if (offset > file.size() || bytes > file.size() - offset)
-                error(name + ": image outside the file");
+                errorAt(line, name + ": image outside the file");
             uint16_t imageId = nextIconImage++;
             add(RtIcon, u"", imageId,
                 std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + bytes), name);
@@ -543,16 +592,17 @@ struct Parser {
         add(RtGroupIcon, u"", groupId, std::move(group), name);
     }
 
-    std::vector<uint8_t> waveFromFile(const std::string& name, const std::vector<uint8_t>& file) {
+    std::vector<uint8_t> waveFromFile(const std::string& name, const std::vector<uint8_t>& file, int line) {
         if (file.size() < 12 || std::string(file.begin(), file.begin() + 4) != "RIFF" ||
             std::string(file.begin() + 8, file.begin() + 12) != "WAVE" || get32(file, 4) + 8 != file.size())
-            error(name + " is not a RIFF wave file");
+            errorAt(line, name + " is not a RIFF wave file");
         return file;
     }
 
     // ---- Statements --------------------------------------------------------------------------
 
     void menuItems(std::vector<uint8_t>& data) {
+        const Nesting nesting(*this, menuDepth, MaxMenuDepth, "menu");
         expect(Tok::Begin, "BEGIN");
         struct Item {
             bool popup;
@@ -905,8 +955,9 @@ struct Parser {
         if (tok.kind == Tok::Number) {  // a numbered type with a file
             uint16_t type = word16(expression());
             skipMemoryFlags();
+            const int line = tok.line;
             std::string name = takeString("file name");
-            add(type, u"", id, readFile(name), name);
+            add(type, u"", id, readFile(name, line), name);
             return;
         }
         if (tok.kind != Tok::Word) error("expected a resource type");
@@ -917,24 +968,28 @@ struct Parser {
         if (type == "ACCELERATORS") return accelerators(id);
         skipMemoryFlags();
         if (type == "BITMAP") {
+            const int line = tok.line;
             std::string name = takeString("bitmap file name");
-            add(RtBitmap, u"", id, bitmapFromFile(name, readFile(name)), name);
+            add(RtBitmap, u"", id, bitmapFromFile(name, readFile(name, line), line), name);
         } else if (type == "ICON") {
+            const int line = tok.line;
             std::string name = takeString("icon file name");
-            iconFromFile(id, name, readFile(name));
+            iconFromFile(id, name, readFile(name, line), line);
         } else if (type == "RCDATA") {
             if (tok.kind == Tok::String) {
+                const int line = tok.line;
                 std::string name = takeString("file name");
-                add(RtRcdata, u"", id, readFile(name), name);
+                add(RtRcdata, u"", id, readFile(name, line), name);
             } else {
                 rcdataBlock(RtRcdata, u"", id);
             }
         } else {
             std::u16string typeName = utf16FromUtf8(type, lx.file);
             if (tok.kind == Tok::String) {
+                const int line = tok.line;
                 std::string name = takeString("file name");
-                std::vector<uint8_t> file = readFile(name);
-                if (type == "WAVE") file = waveFromFile(name, file);
+                std::vector<uint8_t> file = readFile(name, line);
+                if (type == "WAVE") file = waveFromFile(name, file, line);
                 add(0, typeName, id, std::move(file), name);
             } else {
                 rcdataBlock(0, typeName, id);
@@ -1018,11 +1073,11 @@ std::u16string utf16FromUtf8(const std::string& text, const std::string& place) 
 }
 
 std::vector<Resource> compileScript(const std::string& path, const ScriptOptions& options) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ScriptError{path + ": cannot read the script"};
+    std::optional<std::string> text = readRegularFile(path, path, path, 0);
+    if (!text) throw ScriptError{path + ": cannot read the script"};
     Parser p;
     p.lx.file = path;
-    p.lx.src.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    p.lx.src = std::move(*text);
     p.lx.defines = &p.defines;
     p.lx.includeDirs = &options.includeDirs;
     p.scriptDir = std::filesystem::path(path).parent_path();
