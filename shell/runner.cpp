@@ -87,7 +87,7 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             return false;
         case ScriptOp::Shot:
             if (!platformWriteDisplayPng(c.path.c_str())) {
-                failCommand(c, "cannot write " + c.path);
+                failCommand(c, "cannot write " + shownText(c.path, 4096));
                 endProgram();
                 return false;
             }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "flow/game.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -17,23 +18,41 @@ constexpr StateName stateNames[] = {{Idle, "Idle"},         {Redraw, "Redraw"}, 
                                     {Stopping, "Stopping"}, {Broke, "Broke"},   {Splash, "Splash"},
                                     {PayTable, "PayTable"}};
 
-// A whole decimal number within [min, max], with an optional leading minus sign.
+// A whole decimal number within [min, max], with an optional leading minus sign; read by value, so
+// leading zeros are allowed.
 bool readNumber(const std::string& word, int64_t min, int64_t max, int32_t& value) {
-    if (word.empty() || word.size() > 12) return false;
-    size_t i = word[0] == '-' ? 1 : 0;
-    if (i == word.size()) return false;
-    int64_t n = 0;
-    for (; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') return false;
-        n = n * 10 + (word[i] - '0');
-    }
-    if (word[0] == '-') n = -n;
+    const bool negative = !word.empty() && word[0] == '-';
+    if (negative && min > 0) return false;
+    const uint64_t most = negative ? static_cast<uint64_t>(-min) : static_cast<uint64_t>(max);
+    uint64_t magnitude = 0;
+    if (max < 0 || !parseDecimal(std::string_view(word).substr(negative ? 1 : 0), most, magnitude))
+        return false;
+    const int64_t n = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     if (n < min || n > max) return false;
     value = static_cast<int32_t>(n);
     return true;
 }
 
 }  // namespace
+
+std::string shownText(std::string_view text, size_t most) {
+    std::string out;
+    const std::string_view shown = text.substr(0, most);
+    out.reserve(shown.size() + 3);
+    for (const char c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            constexpr char hex[] = "0123456789abcdef";
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
+        }
+    }
+    if (text.size() > most) out += "...";
+    return out;
+}
 
 const char* gameStateName(int state) {
     for (const StateName& s : stateNames) {
@@ -45,7 +64,9 @@ const char* gameStateName(int state) {
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem) {
     script.file = file;
     script.commands.clear();
-    std::istringstream lines(text);
+    // A UTF-8 byte order mark at the very start is not part of the first line.
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    std::istringstream lines(text.starts_with(bom) ? text.substr(bom.size()) : text);
     std::string lineText;
     for (int line = 1; std::getline(lines, lineText); ++line) {
         if (!lineText.empty() && lineText.back() == '\r') lineText.pop_back();
@@ -70,17 +91,18 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             if (!arity(2, 2, "tap X Y")) return false;
             c.op = ScriptOp::Tap;
             if (!readNumber(w[1], -32768, 32767, c.a) || !readNumber(w[2], -32768, 32767, c.b)) {
-                return fail("bad number in '" + lineText + "'");
+                return fail("bad number in 'tap " + shownText(w[1]) + " " + shownText(w[2]) + "'");
             }
         } else if (op == "menu") {
             if (!arity(1, 1, "menu ID")) return false;
             c.op = ScriptOp::Menu;
-            if (!readNumber(w[1], 0, 65535, c.a)) return fail("bad command id '" + w[1] + "' (0 to 65535)");
+            if (!readNumber(w[1], 0, 65535, c.a))
+                return fail("bad command id '" + shownText(w[1]) + "' (0 to 65535)");
         } else if (op == "passes" || op == "wait") {
             if (!arity(1, 1, op == "passes" ? "passes N" : "wait MS")) return false;
             c.op = op == "passes" ? ScriptOp::Passes : ScriptOp::Wait;
             if (!readNumber(w[1], 0, 100000000, c.a))
-                return fail("bad number '" + w[1] + "' (0 to 100000000)");
+                return fail("bad number '" + shownText(w[1]) + "' (0 to 100000000)");
         } else if (op == "until") {
             if (!arity(1, 2, "until STATE [MS]")) return false;
             c.op = ScriptOp::Until;
@@ -92,12 +114,12 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
                 }
             }
             if (!known) {
-                return fail("unknown state '" + w[1] +
+                return fail("unknown state '" + shownText(w[1]) +
                             "' (Idle, Redraw, Spinning, Stopping, Broke, Splash, PayTable)");
             }
             c.b = 60000;
             if (w.size() == 3 && !readNumber(w[2], 0, 100000000, c.b)) {
-                return fail("bad number '" + w[2] + "' (0 to 100000000)");
+                return fail("bad number '" + shownText(w[2]) + "' (0 to 100000000)");
             }
         } else if (op == "shot") {
             if (!arity(1, 1, "shot FILE.png")) return false;
@@ -107,7 +129,7 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             if (!arity(0, 0, "state")) return false;
             c.op = ScriptOp::State;
         } else {
-            return fail("unknown command '" + op + "'");
+            return fail("unknown command '" + shownText(op) + "'");
         }
         script.commands.push_back(c);
     }
@@ -115,17 +137,27 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
 }
 
 bool loadScript(const std::string& file, Script& script, std::string& problem) {
+    const auto refuse = [&](const char* reason) {
+        problem = file + ":0: " + reason;
+        return false;
+    };
+    // Only a regular file or a pipe: a folder cannot be read, and a device may never end.
     std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(file, error).type();
+    if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::fifo) {
+        const bool missing = error || type == std::filesystem::file_type::not_found;
+        return refuse(missing ? "cannot read the script" : "cannot read the script: not a file or a pipe");
+    }
     std::ifstream in(file, std::ios::binary);
-    if (!in || std::filesystem::is_directory(file, error)) {
-        problem = file + ":0: cannot read the script";
-        return false;
+    if (!in) return refuse("cannot read the script");
+    // Read in chunks, and stop one byte past the limit, so a pipe cannot fill the memory either.
+    std::string text;
+    std::vector<char> chunk(size_t{1} << 16);
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        text.append(chunk.data(), static_cast<size_t>(in.gcount()));
+        if (text.size() > MaxScriptBytes) return refuse("the script is larger than 64 MB");
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        problem = file + ":0: cannot read the script";
-        return false;
-    }
-    return parseScript(file, text.str(), script, problem);
+    if (in.bad()) return refuse("cannot read the script");
+    return parseScript(file, text, script, problem);
 }

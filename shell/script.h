@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class ScriptOp : uint8_t {
@@ -28,11 +29,19 @@ struct Script {
     std::vector<ScriptCommand> commands;
 };
 
-// Reads a script file. On a problem, returns false with "FILE:LINE: reason" in problem.
+// The largest script a file or a pipe may hold.
+constexpr size_t MaxScriptBytes = size_t{64} << 20;
+
+// Reads a script file (a regular file or a pipe, of at most MaxScriptBytes). On a problem, returns
+// false with "FILE:LINE: reason" in problem.
 bool loadScript(const std::string& file, Script& script, std::string& problem);
 
 // Reads a script from text; file names it in messages.
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem);
+
+// Script text as a message shows it: bytes outside printable ASCII as \xHH, and past most bytes
+// cut, with "..." after.
+std::string shownText(std::string_view text, size_t most = 40);
 
 // The names of the game states as scripts and state lines write them; nullptr for other values.
 const char* gameStateName(int state);

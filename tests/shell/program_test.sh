@@ -34,6 +34,18 @@ expect 2 "$work:0: cannot read the script" --headless --script "$work"
 expect 2 "$work/bad.txt:2: unknown command 'bogus'" --headless --script "$work/bad.txt"
 expect 1 "$work/late.txt:1: still Splash, not Spinning, after 100 ms" --headless --script "$work/late.txt"
 expect 0 '{"pass":' --headless --script "$work/ok.txt"
+expect 0 '{"pass":' --headless --script <(cat "$work/ok.txt")
+# Only a file or a pipe, of at most 64 MB, is read.
+truncate -s $((64 << 20)) "$work/big.txt"
+expect 2 "$work/big.txt:1: unknown command '\\x00\\x00" --headless --script "$work/big.txt"
+truncate -s $(((64 << 20) + 1)) "$work/big.txt"
+expect 2 "$work/big.txt:0: the script is larger than 64 MB" --headless --script "$work/big.txt"
+mkfifo "$work/pipe"
+head -c $(((64 << 20) + 1)) /dev/zero > "$work/pipe" 2> /dev/null &
+expect 2 "$work/pipe:0: the script is larger than 64 MB" --headless --script "$work/pipe"
+wait
+expect 2 "/dev/null:0: cannot read the script: not a file or a pipe" --headless --script /dev/null
+expect 2 "/dev/zero:0: cannot read the script: not a file or a pipe" --headless --script /dev/zero
 (unset DISPLAY WAYLAND_DISPLAY; export SDL_VIDEODRIVER=x11 ASAN_OPTIONS=detect_leaks=0; expect 1 'dorurura: ') || exit 1
 grep -q 'see --headless --script FILE' "$work/err" || { echo "FAIL: no hint for a run without a display" >&2; exit 1; }
 echo "1 passed, 0 failed"

@@ -16,6 +16,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // Display points (the game's window starts 26 rows down): machine 0's BET 1 and SPIN, the menu
 // bar's "Options", a point right of the open menu, and the About box's "ok" in the navigation bar.
 constexpr const char* BetOneTap = "tap 60 253\n";
@@ -185,9 +187,25 @@ TEST(Runner, TappedMenuItemsAndTheModalAboutBox) {
     EXPECT_EQ(number(s.lines[3], "credits"), number(s.lines[2], "credits") + 20);
 }
 
+TEST(Script, ReadsNumbersByValueAndSkipsAByteOrderMark) {
+    Script script;
+    std::string problem;
+    ASSERT_TRUE(parseScript("test.txt",
+                            "\xef\xbb\xbfstate\ntap 0000000000005 -0000000000032768\ntap -0 32767\n"
+                            "menu 00000000000065535\npasses -0\nwait 0000000000000100000000\n"
+                            "until Idle 000000000000000000000007\n",
+                            script, problem))
+        << problem;
+    ASSERT_EQ(script.commands.size(), 7u);
+    const auto& c = script.commands;
+    EXPECT_EQ(c[0].op, ScriptOp::State);
+    EXPECT_EQ(std::vector<int>({c[1].a, c[1].b, c[2].a, c[2].b, c[3].a, c[4].a, c[5].a, c[6].b}),
+              std::vector<int>({5, -32768, 0, 32767, 65535, 0, 100000000, 7}));
+}
+
 TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
     const struct {
-        const char* script;
+        std::string script;
         int code;
         const char* err;
     } bad[] = {
@@ -205,7 +223,24 @@ TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
         {"menu 1\npasses 5\n", 1, "test.txt:2: the program ended before this line\n"},      // Close
         {"until Spinning 500\nstate\n", 1, "test.txt:1: still Splash, not Spinning, after 500 ms\n"},
         {"shot /nonexistent/dir/a.png\nstate\n", 1, "test.txt:1: cannot write /nonexistent/dir/a.png\n"},
+        {"tap 5 32768\n", 2, "test.txt:1: bad number in 'tap 5 32768'\n"},
+        {"tap -32769 0\n", 2, "test.txt:1: bad number in 'tap -32769 0'\n"},
+        {"menu 0000000000000065536\n", 2, "test.txt:1: bad command id '0000000000000065536' (0 to 65535)\n"},
+        {"wait 000000000000100000001\n", 2,
+         "test.txt:1: bad number '000000000000100000001' (0 to 100000000)\n"},
+        {"passes 99999999999999999999999\n", 2,
+         "test.txt:1: bad number '99999999999999999999999' (0 to 100000000)"},
+        // What a message shows of the script: control bytes escaped, a long word cut.
+        {"\x1b[2Jstate\n", 2, "test.txt:1: unknown command '\\x1b[2Jstate'\n"},
+        {"until Id\0le\n"s, 2, "test.txt:1: unknown state 'Id\\x00le' ("},
+        {"shot a\x07\x7f\xff/b.png\nstate\n", 1, "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png\n"},
+        {"\xef\xbb\xbf\xef\xbb\xbfstate\n", 2, "test.txt:1: unknown command '\\xef\\xbb\\xbfstate'\n"},
+        {"tap 1 -\n", 2, "test.txt:1: bad number in 'tap 1 -'\n"},
     };
+    const std::string longWord(1000, '7'), cut = longWord.substr(0, 40) + "...";
+    EXPECT_EQ(play("state\npasses " + longWord + "\n").err,
+              "test.txt:2: bad number '" + cut + "' (0 to 100000000)\n");
+    EXPECT_EQ(play("tap " + longWord + " 1\n").err, "test.txt:1: bad number in 'tap " + cut + " 1'\n");
     for (const auto& b : bad) {
         const capture::Run s = play(b.script);
         EXPECT_EQ(s.code, b.code) << b.script;
