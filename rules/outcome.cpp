@@ -11,6 +11,14 @@ int16_t slowdownDistance = 0;
 
 namespace {
 
+// The first of a table's first `count` entries whose cumulative weight is at least w; count when none.
+constexpr uint32_t entryForDraw(const PayEntry* table, uint32_t count, uint32_t w) {
+    uint32_t k = 0;
+    while (k < count && table[k].cumulativeWeight < w)
+        ++k;
+    return k;
+}
+
 // The strip row at the top of a reel window of height h resting on stop s.
 constexpr int16_t stopRow(int s, int h) {
     return static_cast<int16_t>(s * h / 4);
@@ -47,11 +55,7 @@ int firstMatchingEntry() {
 }
 
 uint32_t payEntryForDraw(uint32_t w) {
-    const PayEntry* table = currentMachineDef().payTable;
-    uint32_t k = 0;
-    while (k < payEntryCount && table[k].cumulativeWeight < w)
-        ++k;
-    return k;
+    return entryForDraw(currentMachineDef().payTable, payEntryCount, w);
 }
 
 namespace {
@@ -75,7 +79,7 @@ struct FastRules {
     uint32_t threshold;
     uint32_t multiplier[MaxFastEntries + 1];           // per entry, then 0 for a losing spin
     uint8_t entryForDraw[10000];                       // payEntryForDraw of every entry draw
-    uint8_t stopFor[MaxFastEntries][MaxReels][Stops];  // entry, reel, draw: the stop a reel rests on
+    uint8_t stopFor[MaxFastEntries + 1][MaxReels][Stops];  // entry (then a loss), reel, draw: its stop
     uint32_t matches[MaxReels][Stops];  // bit e: entry e's character at the reel shows on the stop
     int16_t row[MaxReels][Stops];       // targetScroll of each stop
 };
@@ -91,12 +95,12 @@ constexpr FastRules makeFastRules(const MachineDef& d) {
     f.entryCount = countPayEntries(d.payTable);
     f.reels = d.reelCount;
     f.threshold = static_cast<uint32_t>(d.winThreshold);
-    for (uint32_t w = 0; w < 10000; ++w) {
-        uint32_t k = 0;
-        while (k < f.entryCount && d.payTable[k].cumulativeWeight < w)
-            ++k;
-        f.entryForDraw[w] = static_cast<uint8_t>(k);
-    }
+    for (uint32_t w = 0; w < 10000; ++w)
+        f.entryForDraw[w] = static_cast<uint8_t>(entryForDraw(d.payTable, f.entryCount, w));
+    // A loss rests every reel on its draw, as a pattern of "?" would.
+    for (int i = 0; i < d.reelCount; ++i)
+        for (int draw = 0; draw < Stops; ++draw)
+            f.stopFor[f.entryCount][i][draw] = static_cast<uint8_t>(draw);
     for (uint32_t e = 0; e < f.entryCount; ++e) {
         const char* pattern = d.payTable[e].pattern;
         f.multiplier[e] = readMultiplier(pattern);
@@ -143,34 +147,20 @@ inline uint32_t decide(const FastRules& f, uint32_t& s, uint8_t* stops, uint32_t
         ++n;
         k = f.entryForDraw[s % 10000];
     }
-    if (k < f.entryCount) {
-        const uint32_t earlier = (1u << k) - 1;
-        const auto& stopFor = f.stopFor[k];
-        uint32_t shown;
-        do {
-            shown = ~0u;
-            for (int i = 0; i < Reels; ++i) {
-                s = RandomSource::step(s);
-                const uint8_t stop = stopFor[i][s % Stops];
-                stops[i] = stop;
-                shown &= f.matches[i][stop];
-            }
-            n += Reels;
-        } while ((shown & earlier) != 0);
-    } else {
-        const uint32_t every = (1u << f.entryCount) - 1;
-        uint32_t shown;
-        do {
-            shown = ~0u;
-            for (int i = 0; i < Reels; ++i) {
-                s = RandomSource::step(s);
-                const auto stop = static_cast<uint8_t>(s % Stops);
-                stops[i] = stop;
-                shown &= f.matches[i][stop];
-            }
-            n += Reels;
-        } while ((shown & every) != 0);
-    }
+    // Entry k may show no entry before it; a loss (k = entryCount) no entry at all.
+    const uint32_t earlier = (1u << k) - 1;
+    const auto& stopFor = f.stopFor[k];
+    uint32_t shown;
+    do {
+        shown = ~0u;
+        for (int i = 0; i < Reels; ++i) {
+            s = RandomSource::step(s);
+            const uint8_t stop = stopFor[i][s % Stops];
+            stops[i] = stop;
+            shown &= f.matches[i][stop];
+        }
+        n += Reels;
+    } while ((shown & earlier) != 0);
     draws = n;
     return k;
 }
