@@ -9,6 +9,7 @@
 constexpr int MachineCount = 4;
 constexpr int MaxReels = 5;
 constexpr int MaxControls = 5;
+constexpr int MaxPayEntries = 16;  // entries of one pay table, at most
 
 // One line of a pay table. A list ends with an entry whose pattern is null.
 struct PayEntry {

@@ -71,15 +71,14 @@ namespace {
 // reaches, and for every reel and stop the entries whose character there the stop shows.
 
 constexpr int Stops = ReelStripLength;
-constexpr uint32_t MaxFastEntries = 16;
 
 struct FastRules {
     uint32_t entryCount;
     int reels;
     uint32_t threshold;
-    uint32_t multiplier[MaxFastEntries + 1];           // per entry, then 0 for a losing spin
-    uint8_t entryForDraw[10000];                       // payEntryForDraw of every entry draw
-    uint8_t stopFor[MaxFastEntries + 1][MaxReels][Stops];  // entry (then a loss), reel, draw: its stop
+    uint32_t multiplier[MaxPayEntries + 1];               // per entry, then 0 for a losing spin
+    uint8_t entryForDraw[10000];                          // payEntryForDraw of every entry draw
+    uint8_t stopFor[MaxPayEntries + 1][MaxReels][Stops];  // entry (then a loss), reel, draw: its stop
     uint32_t matches[MaxReels][Stops];  // bit e: entry e's character at the reel shows on the stop
     int16_t row[MaxReels][Stops];       // targetScroll of each stop
 };
@@ -131,7 +130,7 @@ constexpr FastRules fastRules[MachineCount] = {
 
 static_assert([] {
     for (const MachineDef& d : machineDefs)
-        if (countPayEntries(d.payTable) > MaxFastEntries || d.stripLength != Stops) return false;
+        if (countPayEntries(d.payTable) > MaxPayEntries || d.stripLength != Stops) return false;
     return true;
 }());
 

@@ -33,7 +33,7 @@ struct Stretch {
     uint64_t cap = 0;    // and at most this many
     bool join = false;   // keep the first spins' starts and entries
     // Found
-    uint64_t observed[17] = {};
+    uint64_t observed[MaxPayEntries + 1] = {};
     uint64_t spins = 0;
     uint64_t reached = 0;  // draw index after the last spin
     uint32_t endState = 0;

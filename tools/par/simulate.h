@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "rules/machines.h"
+
 struct SimulationTally {
     uint64_t spins = 0;
-    uint64_t paid = 0;           // coins paid per coin bet, over all spins
-    uint64_t observed[17] = {};  // spins per entry shown; at the entry count, the losing spins
+    uint64_t paid = 0;                          // coins paid per coin bet, over all spins
+    uint64_t observed[MaxPayEntries + 1] = {};  // spins per entry shown; at the entry count, the losing spins
 };
 
 struct SimulationControl {
