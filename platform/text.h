@@ -11,28 +11,32 @@
 // written as the 3-byte form of its own value.
 inline std::string utf8FromUtf16(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+        const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;  // continuation bytes
+        out += static_cast<char>(more == 0 ? c : ((0xFF80u >> more) & 0xFF) | (c >> (6 * more)));
+        for (int k = more - 1; k >= 0; --k)
+            out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    }
+    return out;
+}
+
+// Bytes shown safely in a message or a comment: printable ASCII as it is, any other byte and the
+// backslash as \xHH, so nothing reaches a terminal as a control or ends a line; cut after `most`
+// bytes with "...".
+inline std::string escapedText(std::string_view text, size_t most = std::string_view::npos) {
+    std::string out;
+    for (const char c : text.substr(0, most)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && c != '\\') {
+            out += c;
         } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out.append("\\x").append(1, "0123456789abcdef"[b >> 4]).append(1, "0123456789abcdef"[b & 0xF]);
         }
     }
+    if (text.size() > most) out += "...";
     return out;
 }
 

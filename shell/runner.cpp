@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "flow/betting.h"
 #include "flow/buttons.h"
 #include "flow/game.h"
 #include "flow/input.h"
@@ -10,8 +11,8 @@
 #include "gfx/widgets.h"
 #include "platform/headless.h"
 #include "platform/host.h"
+#include "platform/text.h"
 #include "rules/machines.h"
-#include "flow/betting.h"
 #include "shell/app.h"
 #include "shell/sound.h"
 #include "shell/window.h"
@@ -80,14 +81,14 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             if (gameState == c.a) return true;
             if (pass.tick - runner.mark > static_cast<uint32_t>(c.b)) {
                 const char* now = gameStateName(gameState);
-                failCommand(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " + gameStateName(c.a) +
-                            ", after " + std::to_string(c.b) + " ms");
+                failCommand(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " +
+                                   gameStateName(c.a) + ", after " + std::to_string(c.b) + " ms");
                 endProgram();
             }
             return false;
         case ScriptOp::Shot:
             if (!platformWriteDisplayPng(c.path.c_str())) {
-                failCommand(c, "cannot write " + shownText(c.path, 4096));
+                failCommand(c, "cannot write " + escapedText(c.path, 4096));
                 endProgram();
                 return false;
             }

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The bytes of a word that an error message shows.
+constexpr size_t MaxShown = 40;
+
 struct StateName {
     GameState state;
     const char* name;
@@ -34,25 +37,6 @@ bool readNumber(const std::string& word, int64_t min, int64_t max, int32_t& valu
 }
 
 }  // namespace
-
-std::string shownText(std::string_view text, size_t most) {
-    std::string out;
-    const std::string_view shown = text.substr(0, most);
-    out.reserve(shown.size() + 3);
-    for (const char c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            constexpr char hex[] = "0123456789abcdef";
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 0xF];
-        }
-    }
-    if (text.size() > most) out += "...";
-    return out;
-}
 
 const char* gameStateName(int state) {
     for (const StateName& s : stateNames) {
@@ -91,18 +75,19 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             if (!arity(2, 2, "tap X Y")) return false;
             c.op = ScriptOp::Tap;
             if (!readNumber(w[1], -32768, 32767, c.a) || !readNumber(w[2], -32768, 32767, c.b)) {
-                return fail("bad number in 'tap " + shownText(w[1]) + " " + shownText(w[2]) + "'");
+                return fail("bad number in 'tap " + escapedText(w[1], MaxShown) + " " +
+                            escapedText(w[2], MaxShown) + "'");
             }
         } else if (op == "menu") {
             if (!arity(1, 1, "menu ID")) return false;
             c.op = ScriptOp::Menu;
             if (!readNumber(w[1], 0, 65535, c.a))
-                return fail("bad command id '" + shownText(w[1]) + "' (0 to 65535)");
+                return fail("bad command id '" + escapedText(w[1], MaxShown) + "' (0 to 65535)");
         } else if (op == "passes" || op == "wait") {
             if (!arity(1, 1, op == "passes" ? "passes N" : "wait MS")) return false;
             c.op = op == "passes" ? ScriptOp::Passes : ScriptOp::Wait;
             if (!readNumber(w[1], 0, 100000000, c.a))
-                return fail("bad number '" + shownText(w[1]) + "' (0 to 100000000)");
+                return fail("bad number '" + escapedText(w[1], MaxShown) + "' (0 to 100000000)");
         } else if (op == "until") {
             if (!arity(1, 2, "until STATE [MS]")) return false;
             c.op = ScriptOp::Until;
@@ -114,12 +99,12 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
                 }
             }
             if (!known) {
-                return fail("unknown state '" + shownText(w[1]) +
+                return fail("unknown state '" + escapedText(w[1], MaxShown) +
                             "' (Idle, Redraw, Spinning, Stopping, Broke, Splash, PayTable)");
             }
             c.b = 60000;
             if (w.size() == 3 && !readNumber(w[2], 0, 100000000, c.b)) {
-                return fail("bad number '" + shownText(w[2]) + "' (0 to 100000000)");
+                return fail("bad number '" + escapedText(w[2], MaxShown) + "' (0 to 100000000)");
             }
         } else if (op == "shot") {
             if (!arity(1, 1, "shot FILE.png")) return false;
@@ -129,7 +114,7 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             if (!arity(0, 0, "state")) return false;
             c.op = ScriptOp::State;
         } else {
-            return fail("unknown command '" + shownText(op) + "'");
+            return fail("unknown command '" + escapedText(op, MaxShown) + "'");
         }
         script.commands.push_back(c);
     }

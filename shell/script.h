@@ -39,9 +39,5 @@ bool loadScript(const std::string& file, Script& script, std::string& problem);
 // Reads a script from text; file names it in messages.
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem);
 
-// Script text as a message shows it: bytes outside printable ASCII as \xHH, and past most bytes
-// cut, with "..." after.
-std::string shownText(std::string_view text, size_t most = 40);
-
 // The names of the game states as scripts and state lines write them; nullptr for other values.
 const char* gameStateName(int state);

@@ -226,7 +226,7 @@ TEST_F(Rescomp, ArithmeticIsCheckedAndMessagesAndCommentsAreExact) {
     res.source = "a\nint injected;\\\x7f";
     const std::string src = rescomp::catalogueSource({res}, "x.rc");
     EXPECT_EQ(src.find("\nint injected"), std::string::npos) << src;
-    EXPECT_NE(src.find("\n// a\\nint injected;\\\\\\x7F\n"), std::string::npos) << src;
+    EXPECT_NE(src.find("\n// a\\x0aint injected;\\x5c\\x7f\n"), std::string::npos) << src;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "shell/cli.h"
 
 namespace {
@@ -56,6 +57,20 @@ TEST(CommandLine, NamesTheProblemInOneLine) {
         EXPECT_NE(problem.find(b.words), std::string::npos) << problem;
         EXPECT_EQ(problem.find('\n'), std::string::npos) << "one line";
     }
+}
+
+TEST(TextHelpers, ConvertEscapeAndParseExactly) {
+    // One to four UTF-8 bytes, a surrogate pair joined, a lone surrogate kept as its own value.
+    EXPECT_EQ(utf8FromUtf16(u"A\u00e9\u20ac\U0001F3B0"), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x8e\xb0");
+    EXPECT_EQ(utf8FromUtf16(std::u16string(1, char16_t{0xD800})), "\xed\xa0\x80");
+    // Controls, bytes past ASCII and the backslash escaped; a long text cut.
+    EXPECT_EQ(escapedText(std::string("a\\\n\x7f\xff\0b", 7)), "a\\x5c\\x0a\\x7f\\xff\\x00b");
+    EXPECT_EQ(escapedText("abcdef", 3), "abc...");
+    uint64_t v = 0;
+    EXPECT_TRUE(parseDecimal("0000000000018446744073709551615", UINT64_MAX, v) && v == UINT64_MAX);
+    EXPECT_FALSE(parseDecimal("18446744073709551616", UINT64_MAX, v));
+    EXPECT_FALSE(parseDecimal("+1", 10, v) || parseDecimal(" 1", 10, v) || parseDecimal("11", 10, v) ||
+                 parseDecimal("", 10, v));
 }
 
 }  // namespace
