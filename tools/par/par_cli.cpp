@@ -213,7 +213,6 @@ std::string duration(double seconds) {
 // Prints the report of a simulation; returns false when it was interrupted before its end.
 bool simulate(std::FILE* out, std::FILE* err, int machine, uint64_t spins, uint32_t seed, unsigned threads) {
     const ParSheet s = computeParSheet(machine);
-    useMachineRules(static_cast<uint8_t>(machine));
     const bool terminal = isatty(fileno(err)) == 1;
     const auto began = std::chrono::steady_clock::now();
     const auto secondsSince = [](std::chrono::steady_clock::time_point t) {
