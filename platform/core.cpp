@@ -1,8 +1,5 @@
-// The platform's state, handles, passes, raw input, the composed display and its PNG form.
-#include <png.h>
-
+// The platform's state, handles, passes, raw input and the composed display.
 #include <algorithm>
-#include <vector>
 
 #include "platform/headless.h"
 #include "platform/internal.h"
@@ -13,8 +10,16 @@ namespace {
 
 State* instance = nullptr;  // made on first use, lives for the whole process
 
-constexpr int SlotBits = 20;
+// A handle's fields, from the top: kind, generation, slot, zero bits. A 32-bit pointer (WebAssembly)
+// holds slots up to 1024 over two zero bits, which still leave the low bit to SetForegroundWindow.
+constexpr bool WidePointers = sizeof(uintptr_t) >= 8;
+constexpr int ZeroBits = WidePointers ? 4 : 2;
+constexpr int SlotBits = WidePointers ? 20 : 10;
 constexpr int GenerationBits = 16;
+constexpr int KindBits = 4;
+static_assert(ZeroBits + SlotBits + GenerationBits + KindBits <= static_cast<int>(sizeof(uintptr_t)) * 8);
+static_assert(static_cast<int>(Kind::Accel) < (1 << KindBits));
+static_assert(MaxGdiObjects <= (1 << SlotBits) && MaxDcs <= (1 << SlotBits));
 
 }  // namespace
 
@@ -31,16 +36,17 @@ void touchDisplay() {
 }
 
 uintptr_t packHandle(Kind kind, uint32_t slot, uint32_t generation) {
+    if (slot >= (1u << SlotBits)) return 0;
     uint64_t value = (static_cast<uint64_t>(kind) << (SlotBits + GenerationBits)) |
                      (static_cast<uint64_t>(generation & 0xFFFF) << SlotBits) |
-                     (slot & ((1u << SlotBits) - 1));
-    return static_cast<uintptr_t>(value << 4);
+                     slot;
+    return static_cast<uintptr_t>(value << ZeroBits);
 }
 
 int handleSlot(const void* handle, Kind kind, uint32_t* generation) {
     auto value = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
-    if (value == 0 || (value & 0xF) != 0) return -1;
-    value >>= 4;
+    if (value == 0 || (value & ((1u << ZeroBits) - 1)) != 0) return -1;
+    value >>= ZeroBits;
     if ((value >> (SlotBits + GenerationBits)) != static_cast<uint64_t>(kind)) return -1;
     if (generation) *generation = static_cast<uint32_t>((value >> SlotBits) & 0xFFFF);
     return static_cast<int>(value & ((1u << SlotBits) - 1));
@@ -75,6 +81,7 @@ void beginPass(PassKind kind) {
 bool popInput(HostEvent* event) {
     State& s = state();
     if (!s.input.pop(event)) return false;
+    if (s.inputHook) s.inputHook(*event, s.inputHookUser);
     switch (event->kind) {
         case HostEventKind::PenDown:
         case HostEventKind::PenMove:
@@ -153,6 +160,12 @@ void platformSetPassHook(PassHook hook, void* user) {
     s.hookUser = hook ? user : nullptr;
 }
 
+void platformSetInputHook(InputHook hook, void* user) {
+    State& s = state();
+    s.inputHook = hook;
+    s.inputHookUser = hook ? user : nullptr;
+}
+
 void platformReset() {
     State& s = state();
     if (s.backend && s.backend->reset) s.backend->reset();
@@ -167,6 +180,7 @@ void platformReset() {
     clearCapture();
     s.lastPen = POINT{0, 0};
     platformSetPassHook(nullptr, nullptr);
+    platformSetInputHook(nullptr, nullptr);
     s.passNumber = 0;
     s.backend = headlessBackend();
     s.backend->reset();
@@ -188,22 +202,6 @@ const uint32_t* platformDisplay() {
     composeShell(display);
     s.composed = s.changes;
     return s.display;
-}
-
-int platformWritePng(const char* path, const uint32_t* pixels, int width, int height) {
-    if (!path || !pixels || width <= 0 || height <= 0) return 0;
-    std::vector<png_byte> rgbBytes(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    for (size_t i = 0; i < rgbBytes.size() / 3; ++i) {
-        rgbBytes[i * 3] = static_cast<png_byte>(pixels[i] >> 16);
-        rgbBytes[i * 3 + 1] = static_cast<png_byte>(pixels[i] >> 8);
-        rgbBytes[i * 3 + 2] = static_cast<png_byte>(pixels[i]);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path, 0, rgbBytes.data(), 0, nullptr) ? 1 : 0;
 }
 
 int platformWriteDisplayPng(const char* path) {

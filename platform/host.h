@@ -98,7 +98,7 @@ const PlatformBackend* platformBackend();
 // ---- Reset ------------------------------------------------------------------------------------
 
 // Puts the whole platform back to a clean state: windows, classes, menus, the message and input
-// queues, drawing objects, instances, modal loops, the display, the hook and the headless
+// queues, drawing objects, instances, modal loops, the display, the hooks and the headless
 // backend's clock and sound log. Selects the headless backend. No window procedure is called.
 // Must not be called from inside a window procedure or a pass hook.
 void platformReset();
@@ -122,6 +122,11 @@ struct PassInfo {
 // It may push input, read the display or write it as PNG. Null removes the hook.
 using PassHook = void (*)(const PassInfo& pass, void* user);
 void platformSetPassHook(PassHook hook, void* user);
+
+// Called for every raw input event a message loop takes, as it takes it (after the pass hook of
+// the pass that takes it) and before the event is carried out. Null removes the hook.
+using InputHook = void (*)(const HostEvent& event, void* user);
+void platformSetInputHook(InputHook hook, void* user);
 
 // ---- Reading back what the platform shows -----------------------------------------------------
 

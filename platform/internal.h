@@ -74,9 +74,10 @@ struct Canvas {
     bool screen = false;  // drawing here changes the display
 };
 
-// A handle is (kind, slot, generation) packed into a pointer-sized value whose low four bits are
-// zero, so a stale or foreign handle is recognised instead of being followed. A slot's generation
-// moves on each time it is taken, and is never 0.
+// A handle is (kind, slot, generation) packed into a pointer-sized value whose low bits are zero
+// (four of them, two with 32-bit pointers), so a stale or foreign handle is recognised instead of
+// being followed. A slot's generation moves on each time it is taken, and is never 0. A slot past
+// what a handle holds gets no handle (0).
 
 enum class Kind : uint8_t { None, Bitmap, Brush, Dc, Window, Menu, Icon, Instance, Resource, Accel };
 
@@ -291,6 +292,8 @@ struct State {
     const PlatformBackend* backend = nullptr;
     PassHook hook = nullptr;
     void* hookUser = nullptr;
+    InputHook inputHook = nullptr;
+    void* inputHookUser = nullptr;
     uint32_t passNumber = 0;
 
     const ResourceCatalogue* instances[MaxInstances] = {};

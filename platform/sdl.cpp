@@ -1,6 +1,6 @@
 // The desktop backend on SDL2: the display scaled by a whole number with sharp pixels, the left
 // mouse button as the pen, waves through SDL audio, passes held to a steady rate, one running
-// copy per user.
+// copy per user; or a script's run shown at its own pace.
 #include "platform/sdl.h"
 
 #include <SDL.h>
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless.h"
 #include "platform/single_copy.h"
 #include "platform/text.h"
 #include "platform/windows.h"
@@ -25,6 +26,10 @@ constexpr int MaxScale = 3;
 
 struct Sdl {
     bool running = false;
+    bool replay = false;      // showing a script's run (platform/sdl.h)
+    bool closeAsked = false;  // the host asked the window to close
+    DWORD tick = 0;           // the clock as this pass began
+    uint64_t replayDue = 0;   // replaying: when the last pass was due
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -95,15 +100,21 @@ void play(std::vector<uint8_t> samples, bool loop) {
 }
 
 void playWave(const WaveSound& wave, bool loop) {
+    if (sdl.replay) headlessBackend()->playWave(wave, loop);
     if (sdl.audio) play(converted(wave), loop);
 }
 
 void stopWave() {
+    if (sdl.replay) headlessBackend()->stopWave();
     play({}, false);
 }
 
-DWORD tickCount() {
+DWORD readClock() {
     return static_cast<DWORD>(SDL_GetTicks64());
+}
+
+DWORD tickCount() {
+    return sdl.replay ? headlessBackend()->tickCount() : sdl.tick;
 }
 
 int clockMinutes() {
@@ -131,16 +142,17 @@ void pollEvents() {
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
             case SDL_QUIT:
+                sdl.closeAsked = true;
                 platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0});
                 break;
             case SDL_WINDOWEVENT:
-                if (event.window.event == SDL_WINDOWEVENT_RESTORED) {
+                if (event.window.event == SDL_WINDOWEVENT_RESTORED && !sdl.replay) {
                     platformPushInput(HostEvent{HostEventKind::Restore, 0, 0, 0});
                 }
                 sdl.repaint = true;
                 break;
             case SDL_MOUSEBUTTONDOWN:
-                if (event.button.button == SDL_BUTTON_LEFT && !sdl.penDown &&
+                if (event.button.button == SDL_BUTTON_LEFT && !sdl.penDown && !sdl.replay &&
                     onDisplay(event.button.x, event.button.y)) {
                     sdl.penDown = true;
                     pen(HostEventKind::PenDown, event.button.x, event.button.y);
@@ -204,9 +216,17 @@ bool present(const uint32_t* display, bool changed) {
 }
 
 void beginPass(const uint32_t* display, bool changed) {
-    sdl.pacer.vsync = present(display, changed) && sdl.vsync;  // else the pacer's own schedule
+    const bool shown = present(display, changed);
     static const PaceClock clock{SDL_GetPerformanceCounter, SDL_Delay, SDL_GetPerformanceFrequency()};
-    pace(sdl.pacer, clock);
+    if (sdl.replay) {
+        const DWORD before = headlessBackend()->tickCount();
+        headlessBackend()->beginPass(nullptr, false);  // the script's step
+        paceReplay(sdl.replayDue, headlessBackend()->tickCount() - before, clock);
+    } else {
+        sdl.pacer.vsync = shown && sdl.vsync;  // else the pacer's own schedule
+        pace(sdl.pacer, clock);
+        sdl.tick = readClock();
+    }
     pollEvents();
 }
 
@@ -219,7 +239,8 @@ bool haveFolder() {
 bool findOtherCopy(const WCHAR* className, const WCHAR*) {
     std::string name = utf8FromUtf16(className);
     // Holding the lock, this process is the running copy.
-    if (!haveFolder() || sdl.copy.lockFd >= 0 || singleCopyClaim(&sdl.copy, sdl.folder, name.c_str()) != 0)
+    if (sdl.replay || !haveFolder() || sdl.copy.lockFd >= 0 ||
+        singleCopyClaim(&sdl.copy, sdl.folder, name.c_str()) != 0)
         return false;
     std::snprintf(sdl.otherName, sizeof sdl.otherName, "%s", name.c_str());
     return true;
@@ -232,7 +253,7 @@ bool bringOtherCopyToFront() {
 void windowCreated(const WCHAR* className, const WCHAR* title) {
     if (sdl.window && title && *title) SDL_SetWindowTitle(sdl.window, utf8FromUtf16(title).c_str());
     if (sdl.window) SDL_ShowWindow(sdl.window);
-    if (!haveFolder()) return;
+    if (sdl.replay || !haveFolder()) return;
     if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1)
         return;
     singleCopyListen(&sdl.copy);
@@ -240,6 +261,7 @@ void windowCreated(const WCHAR* className, const WCHAR* title) {
 
 void reset() {
     stopWave();
+    sdl.replayDue = 0;
     sdl.penDown = false;
     sdl.repaint = true;
 }
@@ -358,6 +380,8 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     restoreErrors(savedError);
     sdl.running = true;
     sdl.repaint = true;
+    sdl.replay = options.replay;
+    sdl.tick = readClock();
     platformUseBackend(&Backend);
     return true;
 }
@@ -368,22 +392,40 @@ void platformStopSdl() {
     closeAll();
 }
 
+bool platformSdlCloseAsked() {
+    return sdl.closeAsked;
+}
+
+namespace {
+
+// Sleeps whole milliseconds until less than one is left before target.
+void waitUntil(uint64_t target, const PaceClock& clock) {
+    for (uint64_t now = clock.now(); now < target; now = clock.now()) {
+        const uint64_t left = (target - now) * 1000 / clock.frequency;
+        if (left == 0) return;
+        clock.sleep(static_cast<uint32_t>(left));
+    }
+}
+
+}  // namespace
+
 void pace(Pacer& pacer, const PaceClock& clock) {
-    auto waitUntil = [&clock](uint64_t target) {
-        for (uint64_t now = clock.now(); now < target; now = clock.now()) {
-            const uint64_t left = (target - now) * 1000 / clock.frequency;
-            if (left == 0) return;
-            clock.sleep(static_cast<uint32_t>(left));
-        }
-    };
     const uint64_t now = clock.now();
     if (pacer.vsync) {
-        if (pacer.lastPass != 0) waitUntil(pacer.lastPass + pacer.period * 9 / 10);
+        if (pacer.lastPass != 0) waitUntil(pacer.lastPass + pacer.period * 9 / 10, clock);
         pacer.nextPass = clock.now();  // a pass without vsync follows a period on
     } else {
         if (pacer.nextPass == 0 || now > pacer.nextPass + pacer.period * 4) pacer.nextPass = now;
-        waitUntil(pacer.nextPass);
+        waitUntil(pacer.nextPass, clock);
     }
     pacer.nextPass += pacer.period;
     pacer.lastPass = clock.now();
+}
+
+void paceReplay(uint64_t& last, uint32_t step, const PaceClock& clock) {
+    const uint64_t now = clock.now();
+    uint64_t due = last + std::min<uint64_t>(step, 1000) * clock.frequency / 1000;
+    if (last == 0 || now > due + clock.frequency / 10) due = now;
+    waitUntil(due, clock);
+    last = due;
 }

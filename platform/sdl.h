@@ -1,6 +1,13 @@
 // The desktop backend (target dorurura_platform_sdl): a window showing the 240 x 320 display
 // scaled by a whole number, the left mouse button as the pen, sound through SDL audio, passes held
-// to a steady rate, and one running copy per user.
+// to a steady rate, and one running copy per user. The clock stands still within a pass: it is
+// read as the pass begins (and once at start, for the time before the first pass).
+//
+// Replaying, the window shows a script's run instead: the clock is the headless backend's, which
+// the script moves (platform/headless.h), each pass waits until as much real time has passed as
+// that clock moved, the player's pen and the window's restores are left out (closing the window
+// still asks the program to end), sounds are logged as headless ones are as well as played, and
+// the single-copy lock is neither claimed nor asked about.
 //
 //   SdlOptions options;                       // defaults below
 //   char error[256];
@@ -18,6 +25,7 @@ struct SdlOptions {
     int scale = 0;            // whole-number scale of the display; 0: the largest that fits, at most 3
     bool fullscreen = false;  // start fullscreen (Alt+Enter and F11 toggle it)
     int passRate = 60;        // message-loop passes per second
+    bool replay = false;      // show a script's run (above)
 };
 
 // Opens the window and the audio device (no audio device: silent) and selects the backend.
@@ -26,6 +34,9 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize);
 
 // Closes the window and audio, gives up the single-copy lock and selects the headless backend.
 void platformStopSdl();
+
+// Whether the host asked the window to close (its close button, the desktop's quit) since it started.
+bool platformSdlCloseAsked();
 
 // How the desktop holds message-loop passes to their rate, apart from SDL so that a test can drive
 // it with a fake clock. Times are counts of a clock of `frequency` counts a second.
@@ -46,3 +57,8 @@ struct Pacer {
 // afresh after a stall of over four passes. Sleeps whole milliseconds and never spins: the schedule
 // makes up for less than a millisecond early or late, so the rate holds on average.
 void pace(Pacer& pacer, const PaceClock& clock);
+
+// A replaying pass: it is due `step` milliseconds (a second at most: a recorded pause of a
+// suspended machine is cut short) after the one before, whose due time `last` holds (0 before the
+// first, which does not wait); more than a tenth of a second late, the schedule starts afresh.
+void paceReplay(uint64_t& last, uint32_t step, const PaceClock& clock);

@@ -1,6 +1,7 @@
 #include "shell/runner.h"
 
 #include <string>
+#include <vector>
 
 #include "flow/betting.h"
 #include "flow/buttons.h"
@@ -26,7 +27,8 @@ struct Runner {
     bool started;   // the running command has begun (input queued, clock noted)
     uint32_t mark;  // the pass or tick a running command counts from
     bool failed;
-    bool quitSent;
+    bool quitSent;    // the program is to close
+    bool quitQueued;  // and has been asked to (the input queue had room)
     std::FILE* out;
     std::FILE* err;
     const StateObserver* observer;
@@ -40,8 +42,26 @@ void failCommand(const ScriptCommand& c, const std::string& reason) {
 }
 
 void endProgram() {
-    if (!runner.quitSent) headlessQuit();
+    if (!runner.quitQueued) runner.quitQueued = headlessQuit() != 0;
     runner.quitSent = true;
+}
+
+// Whether the state line's fields equal those an expect gives; when not, the run fails.
+bool expectHolds(const ScriptCommand& c, const PassInfo& pass) {
+    std::vector<ExpectedField> now;
+    size_t end = 0;
+    readStateFields(stateLine(pass.number, pass.tick), now, end);
+    for (int32_t k = 0; k < c.b; ++k) {
+        const ExpectedField& recorded = runner.script->expected[static_cast<size_t>(c.a + k)];
+        for (const ExpectedField& is : now) {
+            if (is.field != recorded.field || is.value == recorded.value) continue;
+            failCommand(c, std::string("replay diverged: ") + stateFieldNames[is.field] + " is " + is.value +
+                               ", recorded " + escapedText(recorded.value, 200));
+            endProgram();
+            return false;
+        }
+    }
+    return true;
 }
 
 // Runs one command as far as it goes on this pass; true when it is complete.
@@ -95,16 +115,40 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             return true;
         case ScriptOp::State: {
             const std::string line = stateLine(pass.number, pass.tick);
+            headlessClearSoundLog();
             std::fprintf(runner.out, "%s\n", line.c_str());
             std::fflush(runner.out);
             if (*runner.observer) (*runner.observer)(line);
             return true;
         }
+        case ScriptOp::Input:
+            if (!platformPushInput(c.event)) {
+                failCommand(c, "the input queue is full: too many events for one pass");
+                endProgram();
+                return false;
+            }
+            return true;
+        case ScriptOp::Step:
+            headlessSetPassStep(runner.script->steps[static_cast<size_t>(c.a)]);
+            return true;
+        case ScriptOp::Steps: {
+            if (!runner.started) {
+                runner.started = true;
+                runner.mark = pass.number;
+            }
+            const uint32_t done = pass.number - runner.mark;
+            if (done >= static_cast<uint32_t>(c.b)) return true;
+            headlessSetPassStep(runner.script->steps[static_cast<size_t>(c.a) + done]);
+            return false;
+        }
+        case ScriptOp::Expect:
+            return expectHolds(c, pass);
     }
     return true;
 }
 
 void onPass(const PassInfo& pass, void* /*user*/) {
+    if (runner.quitSent) endProgram();  // once more, should the input queue have been full
     if (runner.failed || runner.quitSent) return;
     const auto& commands = runner.script->commands;
     while (runner.next < commands.size()) {
@@ -117,7 +161,7 @@ void onPass(const PassInfo& pass, void* /*user*/) {
 
 }  // namespace
 
-std::string stateLine(uint32_t pass, uint32_t tick) {
+std::string stateLine(uint32_t pass, uint32_t tick, bool withSounds) {
     std::string s =
         "{\"pass\":" + std::to_string(pass) + ",\"tick\":" + std::to_string(tick) + ",\"state\":\"";
     const char* name = gameStateName(gameState);
@@ -140,8 +184,9 @@ std::string stateLine(uint32_t pass, uint32_t tick) {
         s += std::to_string(buttons[k].flags);
     }
     s += "],\"warning\":" + std::to_string(textWidgets[CashWarning].flags) +
-         ",\"page\":" + std::to_string(payTablePage) + ",\"sound\":" + (soundEnabled ? "true" : "false") +
-         ",\"sounds\":[";
+         ",\"page\":" + std::to_string(payTablePage) + ",\"sound\":" + (soundEnabled ? "true" : "false");
+    if (!withSounds) return s + "}";
+    s += ",\"sounds\":[";
     // The log is emptied after each state line, so a long run never fills it.
     const size_t count = headlessSoundEventCount();
     for (size_t i = 0; i < count; ++i) {
@@ -153,25 +198,34 @@ std::string stateLine(uint32_t pass, uint32_t tick) {
     if (const size_t dropped = headlessSoundEventsDropped()) {
         s += (count != 0 ? ",\"" : "\"") + std::to_string(dropped) + " more\"";
     }
-    headlessClearSoundLog();
     s += "]}";
     return s;
 }
 
-int runScript(const Script& script, uint32_t startTick, uint32_t msPerPass, std::FILE* out, std::FILE* err,
+int runScript(const Script& script, const RunSettings& settings, std::FILE* out, std::FILE* err,
               const StateObserver& observer) {
+    if (!script.recordedBy.empty() && script.recordedBy != DORURURA_VERSION) {
+        std::fprintf(err, "%s:1: recorded by dorurura %s, replayed by dorurura %s: it may diverge\n",
+                     script.file.c_str(), script.recordedBy.c_str(), DORURURA_VERSION);
+    }
     resetGame();  // gives back what an earlier run held, while its handles are still valid
     platformReset();
     resetAppState();
-    headlessSetStartTick(startTick);
-    headlessSetPassStep(msPerPass);
-    runner = {&script, 0, false, 0, false, false, out, err, &observer};
+    if (settings.backend) platformUseBackend(settings.backend);
+    headlessSetStartTick(settings.startTick.value_or(script.startTick.value_or(0)));
+    headlessSetPassStep(settings.msPerPass);
+    runner = {&script, 0, false, 0, false, false, false, out, err, &observer};
+    // A step before every other line holds from the first pass.
+    for (; runner.next < script.commands.size() && script.commands[runner.next].op == ScriptOp::Step;
+         ++runner.next)
+        headlessSetPassStep(script.steps[static_cast<size_t>(script.commands[runner.next].a)]);
     platformSetPassHook(onPass, nullptr);
 
     const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOW);
 
     platformSetPassHook(nullptr, nullptr);
-    if (!runner.failed && runner.next < script.commands.size() && !runner.quitSent) {
+    const bool hostEnded = settings.hostEnded && settings.hostEnded();
+    if (!runner.failed && runner.next < script.commands.size() && !runner.quitSent && !hostEnded) {
         failCommand(script.commands[runner.next], "the program ended before this line");
     }
     return runner.failed ? 1 : code;

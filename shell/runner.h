@@ -5,20 +5,33 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "shell/script.h"
 
-// Runs the program under the script: the clock stands at startTick until the first pass, and every
-// pass moves it on by msPerPass. State lines go to out, problems ("FILE:LINE: reason") to err.
-// Gives the program's exit code, or 1 when a line failed (an `until` past its time, a shot that
-// could not be written, lines left when the program ended).
+struct RunSettings {
+    std::optional<uint32_t> startTick;  // the command line's, over the script's start-tick (else 0)
+    uint32_t msPerPass = 16;            // how far a pass moves the clock until the script says
+    // The backend that shows the run: the desktop window replaying (platform/sdl.h), or null for
+    // the headless one. Either way the clock is the headless backend's.
+    const PlatformBackend* backend = nullptr;
+    // Whether the host asked the program to end (a watcher closed the window): lines left then
+    // are no error.
+    bool (*hostEnded)() = nullptr;
+};
+
+// Runs the program under the script: the clock stands at the start tick until the first pass, and
+// every pass moves it on by the step. State lines go to out; problems ("FILE:LINE: reason"), and a
+// warning for a recording of another version, to err. Gives the program's exit code, or 1 when a
+// line failed (an `until` past its time, an `expect` that does not hold, a shot that could not be
+// written, a full input queue, lines left when the program ended).
 // observer, when given, is called after each state line is written, with the line; tests use it to
 // look at the platform (display, menus, dialogs) at that moment.
 using StateObserver = std::function<void(const std::string& line)>;
-int runScript(const Script& script, uint32_t startTick, uint32_t msPerPass, std::FILE* out, std::FILE* err,
+int runScript(const Script& script, const RunSettings& settings, std::FILE* out, std::FILE* err,
               const StateObserver& observer = nullptr);
 
 // The JSON state line of the game as it stands (pass and tick given), with the sound calls since
-// the last state line; no newline.
-std::string stateLine(uint32_t pass, uint32_t tick);
+// the last state line has emptied the log, or without the field "sounds"; no newline.
+std::string stateLine(uint32_t pass, uint32_t tick, bool withSounds = true);

@@ -1,5 +1,7 @@
 #include "shell/script.h"
 
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -36,7 +38,140 @@ bool readNumber(const std::string& word, int64_t min, int64_t max, int32_t& valu
     return true;
 }
 
+// JSON read value by value, copied without the spaces between tokens.
+struct JsonReader {
+    static constexpr int MaxDepth = 8;
+    std::string_view text;
+    size_t at = 0;
+    std::string out;
+
+    bool more() const { return at < text.size(); }
+    char next() const { return more() ? text[at] : '\0'; }
+    bool take(char c) {
+        if (!more() || text[at] != c) return false;
+        out += c;
+        ++at;
+        return true;
+    }
+    void space() {
+        while (next() == ' ' || next() == '\t' || next() == '\r' || next() == '\n')
+            ++at;
+    }
+    bool digits() {
+        const size_t from = at;
+        while (next() >= '0' && next() <= '9')
+            take(next());
+        return at > from;
+    }
+    bool string() {
+        if (!take('"')) return false;
+        while (more() && next() != '"') {
+            const auto c = static_cast<unsigned char>(next());
+            if (c < 0x20) return false;
+            take(next());
+            if (c != '\\') continue;
+            if (next() == 'u') {
+                take('u');
+                for (int k = 0; k < 4; ++k)
+                    if (!std::isxdigit(static_cast<unsigned char>(next())) || !take(next())) return false;
+            } else if (next() == '\0' || std::strchr("\"\\/bfnrt", next()) == nullptr || !take(next())) {
+                return false;
+            }
+        }
+        return take('"');
+    }
+    bool number() {
+        take('-');
+        if (!take('0') && !digits()) return false;
+        if (take('.') && !digits()) return false;
+        if (take('e') || take('E')) {
+            if (!take('+')) take('-');
+            if (!digits()) return false;
+        }
+        return true;
+    }
+    bool word(std::string_view w) {
+        if (text.substr(at, w.size()) != w) return false;
+        out += w;
+        at += w.size();
+        return true;
+    }
+    // The members of an object or the items of an array, after its opening bracket.
+    bool items(char close, bool members, int depth) {
+        space();
+        if (take(close)) return true;
+        do {
+            space();
+            if (members && !(string() && (space(), take(':')))) return false;
+            space();
+            if (!value(depth + 1)) return false;
+            space();
+        } while (take(','));
+        return take(close);
+    }
+    bool value(int depth) {
+        if (depth > MaxDepth) return false;
+        switch (next()) {
+            case '"':
+                return string();
+            case '{':
+                return take('{') && items('}', true, depth);
+            case '[':
+                return take('[') && items(']', false, depth);
+            case 't':
+                return word("true");
+            case 'f':
+                return word("false");
+            case 'n':
+                return word("null");
+            default:
+                return number();
+        }
+    }
+};
+
 }  // namespace
+
+std::string readStateFields(std::string_view text, std::vector<ExpectedField>& fields, size_t& end) {
+    JsonReader json{text, 0, {}};
+    fields.clear();
+    const auto notAnObject = [&] {
+        return "not a JSON object of state fields at '" + escapedText(text.substr(json.at), 20) + "'";
+    };
+    json.space();
+    if (!json.take('{')) return notAnObject();
+    json.space();
+    if (json.take('}')) {
+        end = json.at;
+        return "";
+    }
+    do {
+        json.space();
+        json.out.clear();
+        if (!json.string()) return notAnObject();
+        const std::string key = json.out.substr(1, json.out.size() - 2);
+        int field = 0;
+        while (field < StateFieldCount && key != stateFieldNames[field])
+            ++field;
+        if (field == StateFieldCount) return "unknown field '" + escapedText(key, 40) + "'";
+        for (const ExpectedField& f : fields)
+            if (f.field == field) return "field '" + key + "' given twice";
+        json.space();
+        if (!json.take(':')) return notAnObject();
+        json.space();
+        json.out.clear();
+        if (!json.value(1)) return notAnObject();
+        fields.push_back({field, json.out});
+        json.space();
+    } while (json.take(','));
+    if (!json.take('}')) return notAnObject();
+    end = json.at;
+    return "";
+}
+
+std::string recordingHeader(std::string_view version) {
+    return "# dorurura " + std::string(version) + " recording";
+}
 
 const char* gameStateName(int state) {
     for (const StateName& s : stateNames) {
@@ -46,12 +181,13 @@ const char* gameStateName(int state) {
 }
 
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem) {
+    script = Script{};
     script.file = file;
-    script.commands.clear();
     // A UTF-8 byte order mark at the very start is not part of the first line.
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     std::istringstream lines(text.starts_with(bom) ? text.substr(bom.size()) : text);
     std::string lineText;
+    bool stepIsZero = false;  // wait and until would never end
     for (int line = 1; std::getline(lines, lineText); ++line) {
         if (!lineText.empty() && lineText.back() == '\r') lineText.pop_back();
         std::istringstream words(lineText);
@@ -59,6 +195,14 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
         // A word that starts with '#' begins a comment, to the end of the line.
         for (std::string word; words >> word && word[0] != '#';)
             w.push_back(word);
+        if (line == 1) {
+            // A recording's first line names the version that wrote it: "# dorurura V recording".
+            std::istringstream header(lineText);
+            std::string hash, name, version, what;
+            if (header >> hash >> name >> version >> what && hash == "#" && name == "dorurura" &&
+                what == "recording")
+                script.recordedBy = escapedText(version, MaxShown);
+        }
         if (w.empty()) continue;
 
         const auto fail = [&](const std::string& reason) {
@@ -69,15 +213,18 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             return w.size() - 1 >= least && w.size() - 1 <= most ? true
                                                                  : fail(std::string("usage: ") + usage);
         };
-        ScriptCommand c{ScriptOp::State, line, 0, 0, {}};
+        const auto position = [&](const std::string& x, const std::string& y, const std::string& what,
+                                  int32_t& a, int32_t& b) {
+            return readNumber(x, -32768, 32767, a) && readNumber(y, -32768, 32767, b)
+                       ? true
+                       : fail("bad number in '" + what + " " + escapedText(x, MaxShown) + " " +
+                              escapedText(y, MaxShown) + "'");
+        };
+        ScriptCommand c{ScriptOp::State, line, 0, 0, {}, {}};
         const std::string& op = w[0];
         if (op == "tap") {
-            if (!arity(2, 2, "tap X Y")) return false;
+            if (!arity(2, 2, "tap X Y") || !position(w[1], w[2], "tap", c.a, c.b)) return false;
             c.op = ScriptOp::Tap;
-            if (!readNumber(w[1], -32768, 32767, c.a) || !readNumber(w[2], -32768, 32767, c.b)) {
-                return fail("bad number in 'tap " + escapedText(w[1], MaxShown) + " " +
-                            escapedText(w[2], MaxShown) + "'");
-            }
         } else if (op == "menu") {
             if (!arity(1, 1, "menu ID")) return false;
             c.op = ScriptOp::Menu;
@@ -88,6 +235,7 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             c.op = op == "passes" ? ScriptOp::Passes : ScriptOp::Wait;
             if (!readNumber(w[1], 0, 100000000, c.a))
                 return fail("bad number '" + escapedText(w[1], MaxShown) + "' (0 to 100000000)");
+            if (c.op == ScriptOp::Wait && stepIsZero) return fail("wait never ends: the step is 0");
         } else if (op == "until") {
             if (!arity(1, 2, "until STATE [MS]")) return false;
             c.op = ScriptOp::Until;
@@ -106,6 +254,7 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
             if (w.size() == 3 && !readNumber(w[2], 0, 100000000, c.b)) {
                 return fail("bad number '" + escapedText(w[2], MaxShown) + "' (0 to 100000000)");
             }
+            if (stepIsZero) return fail("until may never end: the step is 0");
         } else if (op == "shot") {
             if (!arity(1, 1, "shot FILE.png")) return false;
             c.op = ScriptOp::Shot;
@@ -113,6 +262,66 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
         } else if (op == "state") {
             if (!arity(0, 0, "state")) return false;
             c.op = ScriptOp::State;
+        } else if (op == "pen") {
+            constexpr const char* usage = "pen down|move|up X Y";
+            if (!arity(3, 3, usage)) return false;
+            c.op = ScriptOp::Input;
+            const std::string& how = w[1];
+            if (how != "down" && how != "move" && how != "up") return fail(std::string("usage: ") + usage);
+            c.event.kind = how == "down"   ? HostEventKind::PenDown
+                           : how == "move" ? HostEventKind::PenMove
+                                           : HostEventKind::PenUp;
+            if (!position(w[2], w[3], "pen " + how, c.a, c.b)) return false;
+            c.event.x = static_cast<int16_t>(c.a);
+            c.event.y = static_cast<int16_t>(c.b);
+        } else if (op == "host") {
+            constexpr const char* usage = "host quit|restore|command ID";
+            c.op = ScriptOp::Input;
+            if (w.size() == 2 && (w[1] == "quit" || w[1] == "restore")) {
+                c.event.kind = w[1] == "quit" ? HostEventKind::Quit : HostEventKind::Restore;
+            } else if (w.size() == 3 && w[1] == "command") {
+                c.event.kind = HostEventKind::Command;
+                if (!readNumber(w[2], 0, 65535, c.a))
+                    return fail("bad command id '" + escapedText(w[2], MaxShown) + "' (0 to 65535)");
+                c.event.command = static_cast<uint16_t>(c.a);
+            } else {
+                return fail(std::string("usage: ") + usage);
+            }
+        } else if (op == "step" || op == "steps") {
+            if (op == "step" ? !arity(1, 1, "step MS") : !arity(1, w.size(), "steps MS...")) return false;
+            c.op = op == "step" ? ScriptOp::Step : ScriptOp::Steps;
+            c.a = static_cast<int32_t>(script.steps.size());
+            c.b = static_cast<int32_t>(w.size() - 1);
+            for (size_t k = 1; k < w.size(); ++k) {
+                uint64_t ms = 0;
+                if (!parseDecimal(w[k], UINT32_MAX, ms))
+                    return fail("bad step '" + escapedText(w[k], MaxShown) + "' (0 to 4294967295)");
+                script.steps.push_back(static_cast<uint32_t>(ms));
+            }
+            stepIsZero = script.steps.back() == 0;
+        } else if (op == "expect") {
+            c.op = ScriptOp::Expect;
+            const std::string_view rest = std::string_view(lineText).substr(lineText.find("expect") + 6);
+            std::vector<ExpectedField> fields;
+            size_t end = 0;
+            const std::string wrong = readStateFields(rest, fields, end);
+            if (!wrong.empty()) return fail("expect: " + wrong);
+            const size_t after = rest.find_first_not_of(" \t\v\f", end);
+            if (after != std::string_view::npos && rest[after] != '#')
+                return fail("expect: more after the object: '" + escapedText(rest.substr(after), MaxShown) +
+                            "'");
+            c.a = static_cast<int32_t>(script.expected.size());
+            c.b = static_cast<int32_t>(fields.size());
+            script.expected.insert(script.expected.end(), fields.begin(), fields.end());
+        } else if (op == "start-tick") {
+            if (!arity(1, 1, "start-tick T")) return false;
+            uint64_t tick = 0;
+            if (!parseDecimal(w[1], UINT32_MAX, tick))
+                return fail("bad start tick '" + escapedText(w[1], MaxShown) + "' (0 to 4294967295)");
+            if (script.startTick || !script.commands.empty())
+                return fail("start-tick comes once, before every command");
+            script.startTick = static_cast<uint32_t>(tick);
+            continue;
         } else {
             return fail("unknown command '" + escapedText(op, MaxShown) + "'");
         }

@@ -59,7 +59,29 @@ TEST(SdlBackend, StartsTakesThePenPlaysAndEndsWithTheHostWindow) {
     ASSERT_NE(CreateWindowExW(0, u"SMOKETEST", u"smoke test", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr),
               nullptr);
+    // The clock stands still within a pass (and before the first): read as the pass begins.
+    struct Reading {
+        DWORD pass, first, later;
+    };
+    std::vector<Reading> readings;
+    const DWORD atStart = GetTickCount();
+    SDL_Delay(20);
+    EXPECT_EQ(GetTickCount(), atStart);
+    platformSetPassHook(
+        [](const PassInfo& pass, void* user) {
+            const DWORD first = GetTickCount();
+            SDL_Delay(20);
+            static_cast<std::vector<Reading>*>(user)->push_back({pass.tick, first, GetTickCount()});
+        },
+        &readings);
     support::mainLoop(5);
+    platformSetPassHook(nullptr, nullptr);
+    ASSERT_EQ(readings.size(), 5u);
+    for (size_t k = 0; k < readings.size(); ++k) {
+        EXPECT_EQ(readings[k].first, readings[k].pass);
+        EXPECT_EQ(readings[k].later, readings[k].pass);
+        EXPECT_GE(readings[k].pass - (k == 0 ? atStart : readings[k - 1].pass), 20u);
+    }
     // A click at window pixel (2x + 1, 2y + 1) is the pen at display (x, y), client (x, y - 26).
     pushMouse(SDL_MOUSEBUTTONDOWN, 2 * 50 + 1, 2 * 100 + 1);
     pushMouse(SDL_MOUSEMOTION, 2 * 60, 2 * 110);
@@ -179,6 +201,23 @@ TEST(Pace, HoldsPassesToTheRateAndCatchesUpOnlyAfterAShortDelay) {
     EXPECT_EQ(passesWithoutWaiting(vsync), 0) << "and the next a period later";
     EXPECT_LE(fakeNow - shown, 2 * period);
     EXPECT_GT(fakeNow - shown + 1000, 2 * period);
+}
+
+TEST(Pace, ReplayingKeepsTheScriptsStepsAndCutsLongPausesShort) {
+    uint64_t last = 0;
+    fakeNow = 1000000;
+    paceReplay(last, 16, FakeClock);
+    EXPECT_EQ(fakeNow, 1000000u) << "the first pass does not wait";
+    paceReplay(last, 17, FakeClock);
+    EXPECT_EQ(fakeNow, 1017000u);
+    paceReplay(last, 3600000, FakeClock);
+    EXPECT_EQ(fakeNow, 2017000u) << "an hour's pause plays as a second";
+    fakeNow += 50000;
+    paceReplay(last, 16, FakeClock);
+    EXPECT_EQ(last, 2033000u) << "a little late: the schedule holds, and the next catches up";
+    fakeNow += 200000;
+    paceReplay(last, 16, FakeClock);
+    EXPECT_EQ(last, 2267000u) << "over a tenth of a second late: from now";
 }
 
 }  // namespace

@@ -29,6 +29,12 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(o.script, "a.txt");
     EXPECT_EQ(o.startTick, 4294967295u);
     EXPECT_EQ(o.msPerPass, 1u);
+    ASSERT_TRUE(parse({"--record", "r.txt", "--mute"}, o, problem));
+    EXPECT_EQ(o.record, "r.txt");
+    EXPECT_FALSE(o.startTick) << "the script's own start tick holds";
+    ASSERT_TRUE(parse({"--replay", "r.txt", "--scale", "1", "--start-tick", "7"}, o, problem));
+    EXPECT_EQ(o.replay, "r.txt");
+    EXPECT_EQ(o.startTick, 7u);
 }
 
 TEST(CommandLine, NamesTheProblemInOneLine) {
@@ -43,12 +49,17 @@ TEST(CommandLine, NamesTheProblemInOneLine) {
         {{"--pass-rate", "-5"}, "--pass-rate takes"},
         {{"--help", "--frobnicate"}, "unknown option '--frobnicate'"},
         {{"--headless"}, "--headless needs --script FILE"},
-        {{"--script", "x"}, "go with --headless"},
+        {{"--script", "x"}, "--script goes with --headless"},
+        {{"--start-tick", "5"}, "go with --headless or --replay"},
+        {{"--record"}, "--record needs a file"},
+        {{"--replay", "x", "--pass-rate", "30"}, "go without --replay"},
+        {{"--replay", "x", "--record", "y"}, "go without --replay"},
+        {{"--headless", "--script", "x", "--record", "y"}, "--record and --replay go without --headless"},
         {{"--headless", "--script"}, "--script needs a file"},
         {{"--headless", "--script", "x", "--ms-per-pass", "0"}, "--ms-per-pass takes"},
         {{"--headless", "--script", "x", "--start-tick", "4294967296"}, "--start-tick takes"},
         {{"--headless", "--script", "x", "--mute"},
-         "--scale, --fullscreen, --pass-rate and --mute go without"},
+         "--scale, --fullscreen, --pass-rate, --mute, --record and --replay go without"},
     };
     for (const auto& b : bad) {
         ProgramOptions o;

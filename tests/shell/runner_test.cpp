@@ -10,6 +10,8 @@
 #include "platform/host.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
+#include "shell/cli.h"
+#include "shell/record.h"
 #include "shell/runner.h"
 #include "shell/script.h"
 #include "tests/capture.h"
@@ -27,12 +29,13 @@ constexpr const char* ElsewhereTap = "tap 200 150\n";
 constexpr const char* DoneTap = "tap 225 12\n";
 
 // Runs a script as the program does: one it cannot read ends the run with 2 and the problem.
-capture::Run play(const std::string& text, const StateObserver& observer = nullptr) {
+capture::Run play(const std::string& text, const StateObserver& observer = nullptr,
+                  const RunSettings& settings = {}) {
     Script script;
     std::string problem;
     if (!parseScript("test.txt", text, script, problem)) return {2, "", problem + "\n", {}};
     return capture::run(
-        [&](std::FILE* out, std::FILE* err) { return runScript(script, 0, 16, out, err, observer); });
+        [&](std::FILE* out, std::FILE* err) { return runScript(script, settings, out, err, observer); });
 }
 
 // The text of one field of a state line: "credits" gives "20", "sounds" gives ["play 105"].
@@ -187,6 +190,67 @@ TEST(Runner, TappedMenuItemsAndTheModalAboutBox) {
     EXPECT_EQ(number(s.lines[3], "credits"), number(s.lines[2], "credits") + 20);
 }
 
+TEST(Runner, ReplaysRawInputStepsAndStartTickAndChecksExpectations) {
+    // The lines a recording is made of: the pen and a host command as raw events, the first step
+    // from the first pass, a start tick the command line may override, and checks of the state.
+    const std::string recording =
+        "# dorurura 0.1 recording\nstart-tick 5000\nstep 20\nsteps 30 10\nuntil Idle\n"
+        "pen down 60 253\npen up 60 253\nhost command 40006\npasses 3\n"
+        "expect {\"state\": \"Idle\", \"bet\": 1, \"sound\": false, \"sounds\": [\"play 105\", \"stop\"]}  # "
+        "a comment\n"
+        "state\nexpect {}\n";
+    const auto expectLine = [](const std::string& fields) { return "expect {" + fields + "}\n"; };
+    capture::Run s = play(recording);
+    ASSERT_EQ(s.code, 0) << s.err;
+    EXPECT_EQ(s.err,
+              "test.txt:1: recorded by dorurura 0.1, replayed by "s + programVersion + ": it may diverge\n");
+    ASSERT_EQ(s.lines.size(), 1u);
+    EXPECT_EQ(field(s.lines[0], "sounds"), "[\"play 105\",\"stop\"]") << "an expect leaves the log alone";
+    const int pass = number(s.lines[0], "pass");
+    EXPECT_EQ(number(s.lines[0], "tick"), 5000 + 20 + 30 + 10 * (pass - 2));
+    // The first difference, in the expectation's order, ends the run with 1.
+    s = play(recording + expectLine(R"("tick": 1, "credits":17, "bet":1)") + "state\n", nullptr,
+             RunSettings{1000, 16, nullptr, nullptr});
+    EXPECT_EQ(s.code, 1);
+    EXPECT_EQ(s.err.substr(s.err.find('\n') + 1), "test.txt:13: replay diverged: tick is " +
+                                                      std::to_string(1000 + 20 + 30 + 10 * (pass - 2)) +
+                                                      ", recorded 1\n");
+    s = play(recording + expectLine(R"("credits":17, "bet":1)"));
+    EXPECT_EQ(s.err.substr(s.err.find('\n') + 1),
+              "test.txt:13: replay diverged: credits is 19, recorded 17\n");
+    s = play(recording + expectLine(R"("reels": [ {"y":0, "stage" :0} ])"));
+    EXPECT_EQ(s.err.substr(s.err.find('\n') + 1),
+              "test.txt:13: replay diverged: reels is "
+              "[{\"y\":0,\"stage\":0},{\"y\":0,\"stage\":0},{\"y\":0,\"stage\":0}], recorded "
+              "[{\"y\":0,\"stage\":0}]\n");
+    // A quit from the host ends the program as closing its window does.
+    s = play("host quit\npasses 1\nexpect {\"pass\":2}\n");
+    EXPECT_EQ(s.code, 0) << s.err;
+}
+
+TEST(StepLines, CollapseRunsOfEqualStepsAndReplayEveryPassesClock) {
+    std::vector<uint32_t> steps(20, 16);
+    steps.insert(steps.end(), {17, 16, 17, 17, 17, 17, 17, 17, 17, 17, 17, 17, 0, 4294967295u, 16, 16});
+    steps.insert(steps.end(), 130, 33);
+    std::FILE* file = std::tmpfile();
+    StepLines lines = stepLinesFrom(16);
+    for (uint32_t step : steps)
+        ASSERT_TRUE(addStep(lines, step, file));
+    ASSERT_TRUE(flushSteps(lines, file));
+    const std::string text = capture::readBack(file);
+    EXPECT_EQ(text,
+              "passes 20\nsteps 17 16\nstep 17\npasses 10\nsteps 0 4294967295 16 16\n"
+              "step 33\npasses 60\npasses 60\npasses 10\n");
+    // Replayed, the passes move the clock by exactly these steps.
+    const capture::Run s = play("start-tick 1000\nstep 16\n" + text + "state\n");
+    ASSERT_EQ(s.code, 0) << s.err;
+    uint32_t tick = 1000 + 16;
+    for (uint32_t step : steps)
+        tick += step;
+    EXPECT_EQ(number(s.lines[0], "pass"), static_cast<int>(steps.size()) + 1);
+    EXPECT_EQ(field(s.lines[0], "tick"), std::to_string(tick));
+}
+
 TEST(Script, ReadsNumbersByValueAndSkipsAByteOrderMark) {
     Script script;
     std::string problem;
@@ -236,6 +300,31 @@ TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
         {"shot a\x07\x7f\xff/b.png\nstate\n", 1, "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png\n"},
         {"\xef\xbb\xbf\xef\xbb\xbfstate\n", 2, "test.txt:1: unknown command '\\xef\\xbb\\xbfstate'\n"},
         {"tap 1 -\n", 2, "test.txt:1: bad number in 'tap 1 -'\n"},
+        {"pen down 1\n", 2, "test.txt:1: usage: pen down|move|up X Y\n"},
+        {"pen up 1 40000\n", 2, "test.txt:1: bad number in 'pen up 1 40000'\n"},
+        {"host command\n", 2, "test.txt:1: usage: host quit|restore|command ID\n"},
+        {"steps\n", 2, "test.txt:1: usage: steps MS...\n"},
+        {"steps 1 -1\n", 2, "test.txt:1: bad step '-1' (0 to 4294967295)\n"},
+        {"steps 5 0\nwait 10\n", 2, "test.txt:2: wait never ends: the step is 0\n"},
+        {"step 0\nuntil Idle\n", 2, "test.txt:2: until may never end: the step is 0\n"},
+        {"state\nstart-tick 5\n", 2, "test.txt:2: start-tick comes once, before every command\n"},
+        {"expect\n", 2, "test.txt:1: expect: not a JSON object of state fields at ''\n"},
+        {"expect {\"credits\":1,}\n", 2, "test.txt:1: expect: not a JSON object of state fields at '}'\n"},
+        {"expect {\"credits\":01}\n", 2, "test.txt:1: expect: not a JSON object of state fields at '1}'\n"},
+        {"expect {\"state\":\"a\x01\"}\n", 2,
+         "test.txt:1: expect: not a JSON object of state fields at '\\x01\"}'\n"},
+        {"expect {\"bogus\xff\":1}\n", 2, "test.txt:1: expect: unknown field 'bogus\\xff'\n"},
+        {"expect {\"bet\":1,\"bet\":1}\n", 2, "test.txt:1: expect: field 'bet' given twice\n"},
+        {"expect {} {}\n", 2, "test.txt:1: expect: more after the object: '{}'\n"},
+        {"expect {\"reels\":" + std::string(9, '[') + std::string(9, ']') + "}\n", 2,
+         "test.txt:1: expect: not a JSON object of state fields at '[]]]]]]]]]}'\n"},
+        {[] {
+             std::string many;
+             for (int k = 0; k < 1025; ++k)
+                 many += "pen move 1 1\n";
+             return many + "state\n";
+         }(),
+         1, "test.txt:1025: the input queue is full: too many events for one pass\n"},
     };
     const std::string longWord(1000, '7'), cut = longWord.substr(0, 40) + "...";
     EXPECT_EQ(play("state\npasses " + longWord + "\n").err,

@@ -6,29 +6,7 @@
 #   sdl_window_test.sh PATH/TO/dorurura
 set -euo pipefail
 game=$1
-for tool in Xvfb xdotool import convert compare; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# A display of our own; the lock and the socket of the single running copy live in our own folder.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_RUNTIME_DIR="$work"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS=detect_leaks=0  # the X and SDL libraries keep caches for the life of the process
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 # What the headless backend shows once the splash is over, for comparison.
 cat > "$work/reference.txt" <<SCRIPT

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# A session in the real SDL window under Xvfb, recorded and replayed: play it with xdotool (the
+# splash, BET 1, SPIN, MAX, the pay table opened and closed, a machine switched and a loan through
+# the Options menu), take a screenshot and close the window; the headless replay holds every check
+# and ends on the same frame; one pen-down moved, it diverges; shown in the window it keeps the
+# recorded pace and ignores the player's clicks; and a recording cut short by a crash still plays.
+#   record_replay_test.sh PATH/TO/dorurura VERSION
+set -euo pipefail
+game=$1 version=$2
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
+start() {  # start ARGS...: the game in a window at scale 2; sets game_pid and the window's X, Y
+    "$game" --scale 2 "$@" > "$work/game.log" 2>&1 &
+    game_pid=$!
+    pids+=($game_pid)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^dorurura$' | head -n1) || fail "no window"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+tap() {  # tap X Y [SECONDS]: a click at display (X, Y), then a wait
+    xdotool mousemove --sync $((X + 2 * $1)) $((Y + 2 * $2)) click 1
+    sleep "${3:-0.5}"
+}
+checks() {  # checks N FILE: waits until the recording holds N checks (one is written as a spin settles)
+    for _ in $(seq 100); do (($(grep -c '^expect {' "$2") >= $1)) && return; sleep 0.1; done
+    fail "no check $1 in $2"
+}
+close() {  # SDL turns SIGTERM into a quit request, as closing the window does
+    kill -TERM "$game_pid"
+    wait "$game_pid" || fail "the game ended with $?"
+}
+differing() {  # differing A B: how many pixels differ, the navigation bar's clock (time of day) left out
+    local clock=(-fill black -draw 'rectangle 200,0 239,25')
+    convert "$1" "${clock[@]}" "$work/a.png"
+    convert "$2" "${clock[@]}" "$work/b.png"
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true
+}
+
+# Machine 0: BET 1, MAX and SPIN at (67, 253), (108, 253), (172, 253), its "PAY TABLE" sign at
+# (194, 64); the Options button at (20, 307), and in its menu "Please lend me $20" at (50, 111) and
+# "Dodore du Zevud" at (50, 154).
+began=$(date +%s%N)
+start --record "$work/session.txt"
+sleep 4.5  # the splash lasts 3 s
+tap 67 253
+tap 172 253
+checks 1 "$work/session.txt"
+tap 108 253
+checks 2 "$work/session.txt"
+tap 194 64
+tap 120 200
+tap 20 307
+tap 50 154
+tap 20 307
+tap 50 111
+tap 20 307  # the menu open holds the game still for the screenshot
+import -window root -crop "480x640+$X+$Y" +repage "$work/window-2x.png"
+convert "$work/window-2x.png" -sample 50% "$work/window.png"
+close
+recorded_ms=$((($(date +%s%N) - began) / 1000000))
+
+[[ $(head -n1 "$work/session.txt") == "# dorurura $version recording" ]] || fail "first line: $(head -n1 "$work/session.txt")"
+[[ $(grep -c '^expect {' "$work/session.txt") -eq 4 ]] || fail "not 4 checks (two spins, a switch, the end)"
+[[ $(grep -c '^pen down' "$work/session.txt") -eq 10 ]] || fail "not 10 pen-downs"
+
+# Headless, the replay holds every check; its frame as the window closed is the screenshot.
+sed 's|^host quit$|shot '"$work"'/replayed.png\n&|' "$work/session.txt" > "$work/shot.txt"
+"$game" --headless --script "$work/shot.txt" > "$work/out" 2> "$work/err" || fail "replay: exit $?: $(cat "$work/err")"
+[[ ! -s "$work/err" ]] || fail "replay: $(cat "$work/err")"
+[[ $(differing "$work/window.png" "$work/replayed.png") == 0 ]] || fail "the replay's last frame differs"
+
+# The SPIN's pen-down a little to the side, on nothing: the first check after it diverges.
+awk '/^pen down/ && ++n == 2 { print "pen down 5 40"; next } { print }' "$work/session.txt" > "$work/moved.txt"
+code=0
+"$game" --headless --script "$work/moved.txt" > /dev/null 2> "$work/err" || code=$?
+[[ $code -eq 1 ]] || fail "a moved pen-down: exit $code"
+grep -Eq "^$work/moved.txt:[0-9]+: replay diverged: [a-zA-Z]+ is .+, recorded .+$" "$work/err" ||
+    fail "a moved pen-down: $(cat "$work/err")"
+
+# In the window, at the recorded pace; a click on Options during the first spin changes nothing
+# (taken, it would open the menu, hold the spin and take the recorded taps).
+began=$(date +%s%N)
+"$game" --replay "$work/session.txt" --scale 2 > /dev/null 2> "$work/err" &
+replay_pid=$!
+pids+=($replay_pid)
+sleep 6.5
+window=$(timeout 20 xdotool search --onlyvisible --name '^dorurura$' | head -n1) || fail "no replay window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+tap 20 307
+wait "$replay_pid" || fail "the window's replay: exit $?: $(cat "$work/err")"
+replayed_ms=$((($(date +%s%N) - began) / 1000000))
+((replayed_ms > recorded_ms * 8 / 10 && replayed_ms < recorded_ms * 13 / 10)) ||
+    fail "the window's replay took $replayed_ms ms, the session $recorded_ms ms"
+
+# Killed, the game leaves a recording that plays to where it was cut.
+start --record "$work/cut.txt"
+sleep 4.5
+tap 67 253 1.5
+kill -KILL "$game_pid"
+wait "$game_pid" 2>/dev/null || true
+grep -q '^pen up 67 253$' "$work/cut.txt" || fail "the cut recording lacks the pen-up written a second before"
+"$game" --headless --script "$work/cut.txt" > /dev/null || fail "the cut recording: exit $?"
+echo "1 passed, 0 failed"
