@@ -1,0 +1,189 @@
+// The web backend's JavaScript half (an Emscripten library; platform/web.cpp calls it). The page
+// gives the module its canvas as Module.canvas; Module.web shows what the backend does, for the
+// page and its tests: passes run, the sound calls (how many, and the last hundred), the audio
+// context.
+
+mergeInto(LibraryManager.library, {
+  $Web: {
+    width: 240,
+    height: 320,
+    pens: [],        // pen events waiting for the next pass
+    pointer: null,   // the pointer that holds the pen
+    last: [0, 0],    // where the pen last was on the display
+    context: null,
+    image: null,
+    audio: null,
+    waves: {},       // AudioBuffers by resource number
+    playing: null,   // the AudioBufferSourceNode playing
+    listeners: [],
+
+    // The display pixel under a pointer event, or null off the display.
+    at: function(event) {
+      const box = Module.canvas.getBoundingClientRect();
+      const x = Math.floor((event.clientX - box.left) * Web.width / box.width);
+      const y = Math.floor((event.clientY - box.top) * Web.height / box.height);
+      return x >= 0 && x < Web.width && y >= 0 && y < Web.height ? [x, y] : null;
+    },
+    pen: function(kind, point) {
+      Web.last = point;
+      Web.pens.push((kind << 20) | (point[0] << 10) | point[1]);
+    },
+    listen: function(target, type, handler) {
+      target.addEventListener(type, handler);
+      Web.listeners.push([target, type, handler]);
+    },
+    // Image data from the program's pixels (0x00RRGGBB) at `pixels`.
+    fill: function(image, pixels) {
+      const from = HEAPU32.subarray(pixels >> 2, (pixels >> 2) + image.width * image.height);
+      const rgba = image.data;
+      for (let i = 0, j = 0; i < from.length; i++, j += 4) {
+        rgba[j] = from[i] >>> 16;
+        rgba[j + 1] = (from[i] >>> 8) & 0xFF;
+        rgba[j + 2] = from[i] & 0xFF;
+        rgba[j + 3] = 0xFF;
+      }
+    },
+    logSound: function(call) {
+      const web = Module.web;
+      web.soundCount++;
+      if (web.sounds.push(call) > 100) web.sounds.shift();
+    },
+    stopPlaying: function() {
+      if (!Web.playing) return;
+      Web.playing.onended = null;
+      Web.playing.stop();
+      Web.playing = null;
+    },
+  },
+
+  webStart__deps: ['$Web'],
+  webStart: function() {
+    const canvas = Module.canvas;
+    Module.web = {passes: 0, soundCount: 0, sounds: [], audio: null};
+    Web.context = canvas.getContext('2d');
+    Web.image = Web.context.createImageData(Web.width, Web.height);
+    const AudioContext = window.AudioContext || window.webkitAudioContext;
+    if (AudioContext) Web.audio = Module.web.audio = new AudioContext();
+    // One pointer at a time holds the pen: mouse, touch or stylus alike.
+    Web.listen(canvas, 'pointerdown', (event) => {
+      event.preventDefault();
+      const at = Web.at(event);
+      if (Web.pointer !== null || event.button !== 0 || !at) return;
+      // Browsers start audio only after a gesture.
+      if (Web.audio && Web.audio.state !== 'running') Web.audio.resume().catch(() => {});
+      Web.pointer = event.pointerId;
+      canvas.setPointerCapture(event.pointerId);
+      Web.pen(0, at);
+    });
+    Web.listen(canvas, 'pointermove', (event) => {
+      const at = Web.at(event);
+      if (event.pointerId === Web.pointer && at) Web.pen(1, at);
+    });
+    const up = (event) => {
+      if (event.pointerId !== Web.pointer) return;
+      Web.pointer = null;
+      // Lifted off the display, or taken away (cancelled), the pen comes up where it last was.
+      Web.pen(2, (event.type === 'pointerup' && Web.at(event)) || Web.last);
+    };
+    Web.listen(canvas, 'pointerup', up);
+    Web.listen(canvas, 'pointercancel', up);
+    Web.listen(canvas, 'contextmenu', (event) => event.preventDefault());
+  },
+
+  webStop__deps: ['$Web'],
+  webStop: function() {
+    Web.listeners.forEach((listener) => listener[0].removeEventListener(listener[1], listener[2]));
+    Web.listeners = [];
+    Web.pens = [];
+    Web.pointer = null;
+    if (Web.audio) Web.audio.close();
+    Web.audio = null;
+    Web.waves = {};
+  },
+
+  webShow__deps: ['$Web'],
+  webShow: function(display) {
+    Web.fill(Web.image, display);
+    Web.context.putImageData(Web.image, 0, 0);
+  },
+
+  webWaitForFrame: function(wake) {
+    return Asyncify.handleSleep((wakeUp) => {
+      const frame = () => {
+        if (document.hidden) {
+          // No passes while hidden; the clock keeps counting.
+          document.addEventListener('visibilitychange', () => requestAnimationFrame(frame), {once: true});
+        } else if (performance.now() >= wake) {
+          wakeUp();
+        } else {
+          requestAnimationFrame(frame);
+        }
+      };
+      requestAnimationFrame(frame);
+    });
+  },
+
+  webPassBegins: function() {
+    Module.web.passes++;
+  },
+
+  webNextPen__deps: ['$Web'],
+  webNextPen: function() {
+    return Web.pens.length ? Web.pens.shift() : -1;
+  },
+
+  webPlayWave__deps: ['$Web'],
+  webPlayWave: function(id, channels, sampleRate, bitsPerSample, samples, bytes, loop) {
+    Web.logSound((loop ? 'loop ' : 'play ') + id);
+    Web.stopPlaying();
+    if (!Web.audio) return;
+    let buffer = Web.waves[id];
+    if (!buffer) {
+      // PCM, 8-bit unsigned or 16-bit signed little-endian, channels interleaved.
+      const size = bitsPerSample / 8;
+      const frames = Math.floor(bytes / (size * channels));
+      buffer = Web.audio.createBuffer(channels, Math.max(frames, 1), sampleRate);
+      for (let c = 0; c < channels; c++) {
+        const out = buffer.getChannelData(c);
+        for (let f = 0; f < frames; f++) {
+          const at = samples + (f * channels + c) * size;
+          out[f] = size === 1 ? (HEAPU8[at] - 128) / 128 : ((HEAPU8[at] | (HEAP8[at + 1] << 8)) / 32768);
+        }
+      }
+      Web.waves[id] = buffer;
+    }
+    const source = Web.audio.createBufferSource();
+    source.buffer = buffer;
+    source.loop = !!loop;  // the buffer plays again with no gap
+    source.connect(Web.audio.destination);
+    source.onended = () => { if (Web.playing === source) Web.playing = null; };
+    source.start();
+    Web.playing = source;
+  },
+
+  webStopWave__deps: ['$Web'],
+  webStopWave: function() {
+    Web.logSound('stop');
+    Web.stopPlaying();
+  },
+
+  webClockMinutes: function() {
+    const now = new Date();
+    return now.getHours() * 60 + now.getMinutes();
+  },
+
+  // The canvas's own PNG encoder: Module.shots maps each file name to the picture as a data URL.
+  webWritePng__deps: ['$Web'],
+  webWritePng: function(path, pixels, width, height) {
+    if (typeof document === 'undefined') return 0;
+    const canvas = document.createElement('canvas');
+    canvas.width = width;
+    canvas.height = height;
+    const context = canvas.getContext('2d');
+    const image = context.createImageData(width, height);
+    Web.fill(image, pixels);
+    context.putImageData(image, 0, 0);
+    (Module.shots = Module.shots || {})[UTF8ToString(path)] = canvas.toDataURL('image/png');
+    return 1;
+  },
+});
