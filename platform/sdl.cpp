@@ -43,8 +43,11 @@ struct Sdl {
     bool looping = false;
     // One copy per user.
     SingleCopy copy;
-    char folder[256] = {};
+    char folder[1024] = {};
     char otherName[64] = {};
+    bool otherSilent = false;  // another copy holds the lock but did not answer
+    void (*notice)(const char* line) = nullptr;
+    bool noticeGiven = false;
 };
 
 Sdl sdl;
@@ -210,9 +213,19 @@ void beginPass(const uint32_t* display, bool changed) {
     pollEvents();
 }
 
+// Tells the program, once, that the single-copy rule cannot be kept.
+void cannotKeepOneCopy(const char* why) {
+    char line[600];
+    std::snprintf(line, sizeof line, "cannot keep to one running copy (%s); starting anyway", why);
+    if (sdl.notice && !sdl.noticeGiven) sdl.notice(line);
+    sdl.noticeGiven = true;
+}
+
 // Whether there is a private folder for the single-copy files.
 bool haveFolder() {
-    if (!sdl.folder[0]) singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder);
+    char problem[512];
+    if (!sdl.folder[0] && !singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder, problem, sizeof problem))
+        cannotKeepOneCopy(problem);
     return sdl.folder[0] != 0;
 }
 
@@ -226,15 +239,19 @@ bool findOtherCopy(const WCHAR* className, const WCHAR*) {
 }
 
 bool bringOtherCopyToFront() {
-    return sdl.otherName[0] && singleCopyRequestFront(sdl.folder, sdl.otherName) == 1;
+    if (!sdl.otherName[0]) return false;
+    sdl.otherSilent = singleCopyRequestFront(sdl.folder, sdl.otherName, FrontPatienceMs) != 1;
+    return !sdl.otherSilent;
 }
 
 void windowCreated(const WCHAR* className, const WCHAR* title) {
     if (sdl.window && title && *title) SDL_SetWindowTitle(sdl.window, utf8FromUtf16(title).c_str());
     if (sdl.window) SDL_ShowWindow(sdl.window);
     if (!haveFolder()) return;
-    if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1)
+    if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1) {
+        cannotKeepOneCopy("cannot make the lock file");
         return;
+    }
     singleCopyListen(&sdl.copy);
 }
 
@@ -290,6 +307,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     if (error && errorSize > 0) error[0] = 0;
     if (sdl.running) return true;
     sdl = Sdl{};
+    sdl.notice = options.notice;
     auto fail = [&](const char* what) {
         if (error && errorSize > 0) std::snprintf(error, errorSize, "%s: %s", what, SDL_GetError());
         closeAll();
@@ -360,6 +378,10 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     sdl.repaint = true;
     platformUseBackend(&Backend);
     return true;
+}
+
+bool platformSdlOtherCopySilent() {
+    return sdl.otherSilent;
 }
 
 void platformStopSdl() {

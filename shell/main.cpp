@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     sdl.scale = options.scale;
     sdl.fullscreen = options.fullscreen;
     sdl.passRate = options.passRate;
+    sdl.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
     char error[256] = {};
     if (!platformStartSdl(sdl, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
@@ -50,7 +51,11 @@ int main(int argc, char** argv) {
         // As if the player chose "Sound Off" before anything else: sound and check marks agree.
         platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
     }
-    const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
+    int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
+    if (platformSdlOtherCopySilent()) {
+        std::fprintf(stderr, "dorurura: another copy is running but does not answer\n");
+        code = 1;
+    }
     platformStopSdl();
     return code;
 }
