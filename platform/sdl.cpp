@@ -4,7 +4,9 @@
 #include "platform/sdl.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -291,6 +293,20 @@ void restoreErrors(int saved) {
     close(saved);
 }
 
+// Under LeakSanitizer: keeps every library loaded so far (the OpenGL driver that the renderer
+// loads, say) in memory to the end, so that the leak report at exit can still name the library
+// an allocation came from, and the suppressions can match it.
+void keepLibrariesForLeakReports() {
+#if defined(__SANITIZE_ADDRESS__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
 void closeAll() {
     if (sdl.audio) SDL_CloseAudioDevice(sdl.audio);
     if (sdl.texture) SDL_DestroyTexture(sdl.texture);
@@ -374,6 +390,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }
     restoreErrors(savedError);
+    keepLibrariesForLeakReports();
     sdl.running = true;
     sdl.repaint = true;
     platformUseBackend(&Backend);
