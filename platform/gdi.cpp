@@ -319,6 +319,32 @@ HGDIOBJ GetStockObject(int index) {
     return gdiHandle<HBRUSH>(Kind::Brush, index);
 }
 
+namespace {
+
+// Copies `rows` rows of `count` pixels between two different bitmaps. The frames copy many short
+// rows (a reel is 24 pixels wide), where calling memcpy for each row costs more than the copy. Here
+// a row goes in blocks of 64 bytes, the last block ending at the row's end (overlapping the one
+// before it, with the same pixels), so there is no tail to copy piece by piece; each block is one
+// move on a processor with 64-byte vectors, and the function is built for the widest it has.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+void copyRows(uint32_t* __restrict out, int64_t outStride, const uint32_t* __restrict in, int64_t inStride,
+              size_t count, int64_t rows) {
+    constexpr size_t Block = 16;  // pixels
+    for (; rows > 0; --rows, out += outStride, in += inStride) {
+        if (count < Block) {
+            std::memcpy(out, in, count * sizeof(uint32_t));
+            continue;
+        }
+        for (size_t i = 0; i + Block < count; i += Block)
+            std::memcpy(out + i, in + i, Block * sizeof(uint32_t));
+        std::memcpy(out + count - Block, in + count - Block, Block * sizeof(uint32_t));
+    }
+}
+
+}  // namespace
+
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {
     if (rop != SRCCOPY && rop != SRCAND && rop != SRCPAINT) return FALSE;
     Canvas to, from;
@@ -333,6 +359,12 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     if (i0 >= i1 || j0 >= j1) return TRUE;
     const bool same = to.pixels == from.pixels;
     const size_t count = static_cast<size_t>(i1 - i0);
+    if (rop == SRCCOPY && !same) {
+        copyRows(to.pixels + (dy + j0) * to.stride + dx + i0, to.stride,
+                 from.pixels + (sy + j0) * from.stride + sx + i0, from.stride, count, j1 - j0);
+        if (to.screen) touchDisplay();
+        return TRUE;
+    }
     // Within one bitmap, walk so that no source pixel is overwritten before it is read.
     const bool upward = same && dy > sy, leftward = same && dy == sy && dx > sx;
     for (int64_t n = 0; n < j1 - j0; ++n) {

@@ -4,7 +4,9 @@
 #include "platform/sdl.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,8 +50,11 @@ struct Sdl {
     bool looping = false;
     // One copy per user.
     SingleCopy copy;
-    char folder[256] = {};
+    char folder[1024] = {};
     char otherName[64] = {};
+    bool otherSilent = false;  // another copy holds the lock but did not answer
+    void (*notice)(const char* line) = nullptr;
+    bool noticeGiven = false;
 };
 
 Sdl sdl;
@@ -230,9 +235,19 @@ void beginPass(const uint32_t* display, bool changed) {
     pollEvents();
 }
 
+// Tells the program, once, that the single-copy rule cannot be kept.
+void cannotKeepOneCopy(const char* why) {
+    char line[600];
+    std::snprintf(line, sizeof line, "cannot keep to one running copy (%s); starting anyway", why);
+    if (sdl.notice && !sdl.noticeGiven) sdl.notice(line);
+    sdl.noticeGiven = true;
+}
+
 // Whether there is a private folder for the single-copy files.
 bool haveFolder() {
-    if (!sdl.folder[0]) singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder);
+    char problem[512];
+    if (!sdl.folder[0] && !singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder, problem, sizeof problem))
+        cannotKeepOneCopy(problem);
     return sdl.folder[0] != 0;
 }
 
@@ -247,15 +262,19 @@ bool findOtherCopy(const WCHAR* className, const WCHAR*) {
 }
 
 bool bringOtherCopyToFront() {
-    return sdl.otherName[0] && singleCopyRequestFront(sdl.folder, sdl.otherName) == 1;
+    if (!sdl.otherName[0]) return false;
+    sdl.otherSilent = singleCopyRequestFront(sdl.folder, sdl.otherName, FrontPatienceMs) != 1;
+    return !sdl.otherSilent;
 }
 
 void windowCreated(const WCHAR* className, const WCHAR* title) {
     if (sdl.window && title && *title) SDL_SetWindowTitle(sdl.window, utf8FromUtf16(title).c_str());
     if (sdl.window) SDL_ShowWindow(sdl.window);
     if (sdl.replay || !haveFolder()) return;
-    if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1)
+    if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1) {
+        cannotKeepOneCopy("cannot make the lock file");
         return;
+    }
     singleCopyListen(&sdl.copy);
 }
 
@@ -296,6 +315,20 @@ void restoreErrors(int saved) {
     close(saved);
 }
 
+// Under LeakSanitizer: keeps every library loaded so far (the OpenGL driver that the renderer
+// loads, say) in memory to the end, so that the leak report at exit can still name the library
+// an allocation came from, and the suppressions can match it.
+void keepLibrariesForLeakReports() {
+#if defined(__SANITIZE_ADDRESS__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
 void closeAll() {
     if (sdl.audio) SDL_CloseAudioDevice(sdl.audio);
     if (sdl.texture) SDL_DestroyTexture(sdl.texture);
@@ -312,6 +345,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     if (error && errorSize > 0) error[0] = 0;
     if (sdl.running) return true;
     sdl = Sdl{};
+    sdl.notice = options.notice;
     auto fail = [&](const char* what) {
         if (error && errorSize > 0) std::snprintf(error, errorSize, "%s: %s", what, SDL_GetError());
         closeAll();
@@ -378,12 +412,17 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }
     restoreErrors(savedError);
+    keepLibrariesForLeakReports();
     sdl.running = true;
     sdl.repaint = true;
     sdl.replay = options.replay;
     sdl.tick = readClock();
     platformUseBackend(&Backend);
     return true;
+}
+
+bool platformSdlOtherCopySilent() {
+    return sdl.otherSilent;
 }
 
 void platformStopSdl() {

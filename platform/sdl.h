@@ -26,11 +26,16 @@ struct SdlOptions {
     bool fullscreen = false;  // start fullscreen (Alt+Enter and F11 toggle it)
     int passRate = 60;        // message-loop passes per second
     bool replay = false;      // show a script's run (above)
+    // Told in one line when the single-copy rule cannot be kept in this run; the program goes on.
+    void (*notice)(const char* line) = nullptr;
 };
 
 // Opens the window and the audio device (no audio device: silent) and selects the backend.
 // Gives true, or false with a one-line reason in error (no display, for example).
 bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize);
+
+// Whether another copy holds the single-copy lock but did not answer when asked to come forward.
+bool platformSdlOtherCopySilent();
 
 // Closes the window and audio, gives up the single-copy lock and selects the headless backend.
 void platformStopSdl();

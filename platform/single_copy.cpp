@@ -1,6 +1,7 @@
 #include "platform/single_copy.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,10 +13,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
 constexpr char Request[] = "front\n";
+constexpr char Answer[] = "here\n";
 constexpr int ClientPatience = 120;  // polls to wait for a connected client's request
 
 // A folder of our own: a directory owned by this user, not writable by others.
@@ -25,8 +28,8 @@ bool privateFolder(const char* path) {
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool paths(const char* folder, const char* name, char* lockPath, size_t lockSize, char* socketPath,
-           size_t socketSize) {
+// The files' names for `name`, letters and digits only.
+bool fileNames(const char* name, char* lockName, char* socketName, size_t size) {
     char clean[64];
     size_t n = 0;
     for (const char* p = name; p && *p && n + 1 < sizeof clean; ++p) {
@@ -35,9 +38,9 @@ bool paths(const char* folder, const char* name, char* lockPath, size_t lockSize
     }
     clean[n] = 0;
     if (n == 0) return false;
-    int a = std::snprintf(lockPath, lockSize, "%s/dorurura-%s.lock", folder, clean);
-    int b = std::snprintf(socketPath, socketSize, "%s/dorurura-%s.sock", folder, clean);
-    return a > 0 && static_cast<size_t>(a) < lockSize && b > 0 && static_cast<size_t>(b) < socketSize;
+    std::snprintf(lockName, size, "dorurura-%s.lock", clean);
+    std::snprintf(socketName, size, "dorurura-%s.sock", clean);
+    return true;
 }
 
 void closeFd(int* fd) {
@@ -45,44 +48,89 @@ void closeFd(int* fd) {
     *fd = -1;
 }
 
-sockaddr_un socketAddress(const char* path) {
-    sockaddr_un address{};
+int openFolder(const char* folder) {
+    return open(folder, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The socket's address: its path, or, when that is too long for an address, the same file reached
+// through the folder's open descriptor.
+bool socketAddress(const char* folder, int folderFd, const char* socketName, sockaddr_un& address) {
+    address = {};
     address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path);
-    return address;
+    const size_t room = sizeof address.sun_path;
+    int n = std::snprintf(address.sun_path, room, "%s/%s", folder, socketName);
+    if (n > 0 && static_cast<size_t>(n) < room) return true;
+    n = std::snprintf(address.sun_path, room, "/proc/self/fd/%d/%s", folderFd, socketName);
+    return n > 0 && static_cast<size_t>(n) < room;
+}
+
+long long nowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Connects to the running copy, trying again while it is starting up or its queue is full, until
+// the deadline. Gives the connected socket, or -1.
+int connectBy(const sockaddr_un& address, long long deadline) {
+    for (;;) {
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) return -1;
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+        const int error = errno;
+        close(fd);
+        const bool worthRetrying = error == EAGAIN || error == ECONNREFUSED || error == ENOENT;
+        if (!worthRetrying || nowMs() + 20 > deadline) return -1;
+        usleep(20 * 1000);
+    }
 }
 
 }  // namespace
 
-size_t singleCopyFolder(const char* override, char* folder, size_t size) {
+size_t singleCopyFolder(const char* override, char* folder, size_t size, char* problem, size_t problemSize) {
+    if (problem && problemSize > 0) problem[0] = 0;
     if (!folder || size == 0) return 0;
     folder[0] = 0;
+    const auto refuse = [&](const char* before, const char* path, const char* after) {
+        if (problem && problemSize > 0) std::snprintf(problem, problemSize, "%s%s%s", before, path, after);
+        return size_t{0};
+    };
+    char fallback[512];
     const char* chosen = override && *override ? override : nullptr;
-    char fallback[64];
     if (!chosen) {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        const char* cache = std::getenv("XDG_CACHE_HOME");
+        const char* home = std::getenv("HOME");
         if (runtime && *runtime && privateFolder(runtime)) {
             chosen = runtime;
-        } else {
-            std::snprintf(fallback, sizeof fallback, "/tmp/dorurura-%u", static_cast<unsigned>(getuid()));
-            if (mkdir(fallback, 0700) != 0 && errno != EEXIST) return 0;
+        } else if (cache && *cache == '/') {
+            std::snprintf(fallback, sizeof fallback, "%s/dorurura", cache);
             chosen = fallback;
+        } else if (home && *home == '/') {
+            std::snprintf(fallback, sizeof fallback, "%s/.cache", home);
+            mkdir(fallback, 0700);  // the usual place for it; its absence shows below
+            std::snprintf(fallback, sizeof fallback, "%s/.cache/dorurura", home);
+            chosen = fallback;
+        } else {
+            return refuse("neither XDG_RUNTIME_DIR nor HOME names a folder", "", "");
         }
+        if (chosen == fallback && mkdir(fallback, 0700) != 0 && errno != EEXIST)
+            return refuse("cannot make the folder ", fallback, "");
     }
-    if (!privateFolder(chosen)) return 0;
+    if (!privateFolder(chosen)) return refuse("", chosen, " is not a folder of this user's that only they can write to");
     int n = std::snprintf(folder, size, "%s", chosen);
     if (n > 0 && static_cast<size_t>(n) < size) return static_cast<size_t>(n);
     folder[0] = 0;
-    return 0;
+    return refuse("the folder's name is too long: ", chosen, "");
 }
 
 int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     if (!copy || !folder || !*folder) return -1;
     if (copy->lockFd >= 0) return 1;
-    if (!paths(folder, name, copy->lockPath, sizeof copy->lockPath, copy->socketPath,
-               sizeof copy->socketPath))
-        return -1;
-    int fd = open(copy->lockPath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (!fileNames(name, copy->lockName, copy->socketName, sizeof copy->lockName)) return -1;
+    if (copy->folderFd < 0) copy->folderFd = openFolder(folder);
+    if (copy->folderFd < 0 || !socketAddress(folder, copy->folderFd, copy->socketName, copy->address)) return -1;
+    int fd = openat(copy->folderFd, copy->lockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
@@ -98,10 +146,9 @@ int singleCopyListen(SingleCopy* copy) {
     if (copy->listenFd >= 0) return 1;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
-    sockaddr_un address = socketAddress(copy->socketPath);
-    unlink(copy->socketPath);  // left by a copy that ended without tidying; we hold the lock
+    unlinkat(copy->folderFd, copy->socketName, 0);  // left by a copy that ended without tidying; we hold the lock
     mode_t old = umask(0177);
-    int bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int bound = bind(fd, reinterpret_cast<const sockaddr*>(&copy->address), sizeof copy->address);
     umask(old);
     if (bound != 0 || listen(fd, 4) != 0) {
         close(fd);
@@ -135,26 +182,36 @@ int singleCopyPoll(SingleCopy* copy) {
         ssize_t got = recv(copy->clients[i], buffer, sizeof buffer - 1, MSG_PEEK);
         if (got == static_cast<ssize_t>(sizeof Request - 1) || got == 0 || (got < 0 && errno != EAGAIN) ||
             ++copy->clientAge[i] > ClientPatience) {
-            if (got == static_cast<ssize_t>(sizeof Request - 1) && std::memcmp(buffer, Request, got) == 0)
+            if (got == static_cast<ssize_t>(sizeof Request - 1) && std::memcmp(buffer, Request, got) == 0) {
                 ++requests;
+                send(copy->clients[i], Answer, sizeof Answer - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+            }
             closeFd(&copy->clients[i]);
         }
     }
     return requests;
 }
 
-int singleCopyRequestFront(const char* folder, const char* name) {
-    char lockPath[256], socketPath[108];
-    if (!folder || !*folder || !paths(folder, name, lockPath, sizeof lockPath, socketPath, sizeof socketPath))
-        return 0;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
-    sockaddr_un address = socketAddress(socketPath);
-    bool sent =
-        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        send(fd, Request, sizeof Request - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof Request - 1);
-    close(fd);
-    return sent ? 1 : 0;
+int singleCopyRequestFront(const char* folder, const char* name, int patienceMs) {
+    char lockName[80], socketName[80];
+    if (!folder || !*folder || !fileNames(name, lockName, socketName, sizeof lockName)) return 0;
+    const long long deadline = nowMs() + std::max(patienceMs, 0);
+    int folderFd = openFolder(folder);
+    sockaddr_un address;
+    int fd = folderFd >= 0 && socketAddress(folder, folderFd, socketName, address) ? connectBy(address, deadline)
+                                                                                   : -1;
+    bool answered = false;
+    if (fd >= 0 && send(fd, Request, sizeof Request - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof Request - 1)) {
+        pollfd wait{fd, POLLIN, 0};
+        const long long left = deadline - nowMs();
+        char buffer[sizeof Answer] = {};
+        answered = left > 0 && poll(&wait, 1, static_cast<int>(left)) == 1 &&
+                   recv(fd, buffer, sizeof buffer - 1, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof Answer - 1) &&
+                   std::memcmp(buffer, Answer, sizeof Answer - 1) == 0;
+    }
+    closeFd(&fd);
+    closeFd(&folderFd);
+    return answered ? 1 : 0;
 }
 
 void singleCopyRelease(SingleCopy* copy) {
@@ -163,7 +220,8 @@ void singleCopyRelease(SingleCopy* copy) {
         closeFd(&client);
     if (copy->listenFd >= 0) {
         closeFd(&copy->listenFd);
-        unlink(copy->socketPath);
+        unlinkat(copy->folderFd, copy->socketName, 0);
     }
     closeFd(&copy->lockFd);
+    closeFd(&copy->folderFd);
 }

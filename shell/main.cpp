@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     sdl.fullscreen = options.fullscreen;
     sdl.passRate = options.passRate;
     sdl.replay = replay;
+    sdl.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
     char error[256] = {};
     if (!platformStartSdl(sdl, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
@@ -69,8 +70,12 @@ int main(int argc, char** argv) {
         // As if the player chose "Sound Off" before anything else: sound and check marks agree.
         platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
     }
-    const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
+    int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
     stopRecording();
+    if (platformSdlOtherCopySilent()) {
+        std::fprintf(stderr, "dorurura: another copy is running but does not answer\n");
+        code = 1;
+    }
     platformStopSdl();
     return code;
 }

@@ -2,11 +2,14 @@
 // processes.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -110,42 +113,106 @@ TEST(SdlBackend, StartsTakesThePenPlaysAndEndsWithTheHostWindow) {
     EXPECT_EQ(platformBackend(), headlessBackend());
 }
 
+// Asks for the front from another process while this one keeps polling; gives whether the child
+// got an answer, and adds the requests this side took.
+bool frontFromChild(SingleCopy& running, const char* folder, int& requests) {
+    pid_t child = fork();
+    if (child == 0) _exit(singleCopyRequestFront(folder, "GAME", FrontPatienceMs) == 1 ? 0 : 1);
+    int status = 0;
+    while (child > 0 && waitpid(child, &status, WNOHANG) == 0) {
+        requests += singleCopyPoll(&running);
+        usleep(5000);
+    }
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(SingleCopy, ASecondProcessFindsTheFirstInAPrivateFolderAndBringsItForward) {
-    char pattern[] = "/tmp/dorurura-test-XXXXXX", chosen[256];
+    char pattern[] = "/tmp/dorurura-test-XXXXXX", chosen[512], problem[512];
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    ASSERT_EQ(chmod(pattern, 0777), 0);
-    EXPECT_EQ(singleCopyFolder(pattern, chosen, sizeof chosen), 0u) << "others could write there";
-    ASSERT_EQ(chmod(pattern, 0700), 0);
-    ASSERT_GT(singleCopyFolder(pattern, chosen, sizeof chosen), 0u);
+    // A folder name too long for a socket address still serves.
+    const std::string deep = std::string(pattern) + "/" + std::string(120, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(deep.c_str(), 0777), 0);
+    EXPECT_EQ(singleCopyFolder(deep.c_str(), chosen, sizeof chosen, problem, sizeof problem), 0u)
+        << "others could write there";
+    EXPECT_NE(std::string(problem).find(deep), std::string::npos) << problem;
+    ASSERT_EQ(chmod(deep.c_str(), 0700), 0);
+    ASSERT_GT(singleCopyFolder(deep.c_str(), chosen, sizeof chosen, problem, sizeof problem), 0u);
     SingleCopy first;
     EXPECT_EQ(singleCopyClaim(&first, chosen, "!!!"), -1) << "no usable name";
     EXPECT_EQ(singleCopyListen(&first), 0) << "listening needs the lock";
     ASSERT_EQ(singleCopyClaim(&first, chosen, "GAME"), 1);
     ASSERT_EQ(singleCopyListen(&first), 1);
     EXPECT_EQ(singleCopyPoll(&first), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {  // another process: the lock is taken, and the running copy is asked forward
-        SingleCopy second;
-        _exit(singleCopyClaim(&second, chosen, "GAME") == 0 && singleCopyRequestFront(chosen, "GAME") == 1
-                  ? 0
-                  : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    SingleCopy second;
+    EXPECT_EQ(singleCopyClaim(&second, chosen, "GAME"), 0) << "the lock is taken";
+    singleCopyRelease(&second);
     int requests = 0;
-    for (int i = 0; i < 50 && requests == 0; ++i)
-        requests += singleCopyPoll(&first);
+    EXPECT_TRUE(frontFromChild(first, chosen, requests)) << "the running copy answers";
     EXPECT_EQ(requests, 1);
+
+    // A running copy that takes no requests (stopped, say), even with its queue full: the request
+    // gives up in its time.
+    int queued[8];
+    for (int& fd : queued) {
+        fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        connect(fd, reinterpret_cast<const sockaddr*>(&first.address), sizeof first.address);
+    }
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(singleCopyRequestFront(chosen, "GAME", 300), 0);
+    const auto waited = std::chrono::steady_clock::now() - begun;
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_LT(waited, std::chrono::milliseconds(1500));
+    for (int fd : queued)
+        close(fd);
     singleCopyRelease(&first);
+
     // Released, the lock can be taken again; a request without a running copy goes nowhere.
     SingleCopy again;
     EXPECT_EQ(singleCopyClaim(&again, chosen, "GAME"), 1);
-    EXPECT_EQ(singleCopyRequestFront(chosen, "GAME"), 0);
+    EXPECT_EQ(singleCopyRequestFront(chosen, "GAME", 100), 0);
     singleCopyRelease(&again);
-    unlink((std::string(pattern) + "/dorurura-GAME.lock").c_str());
-    rmdir(pattern);
+    std::filesystem::remove_all(pattern);
+}
+
+// Without a private runtime folder the files go to a private folder under the home directory; a
+// folder there that is not private is refused.
+TEST(SingleCopy, TheFolderIsOneOnlyThisUserControls) {
+    char home[] = "/tmp/dorurura-home-XXXXXX", chosen[512], problem[512];
+    ASSERT_NE(mkdtemp(home), nullptr);
+    const std::string shared = std::string(home) + "/shared";
+    ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+    const char* saved[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")};
+    const std::string keep[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
+    setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);  // others may write there: not used
+    unsetenv("XDG_CACHE_HOME");
+    setenv("HOME", home, 1);
+    const std::string fallback = std::string(home) + "/.cache/dorurura";
+    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), fallback.size());
+    EXPECT_EQ(chosen, fallback);
+    struct stat info {};
+    ASSERT_EQ(stat(fallback.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // Made by someone else first: another user's, or open to others.
+    if (getuid() == 0) {
+        ASSERT_EQ(chown(fallback.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
+        ASSERT_EQ(chown(fallback.c_str(), 0, 0), 0);
+    }
+    ASSERT_EQ(chmod(fallback.c_str(), 0777), 0);
+    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
+    EXPECT_NE(std::string(problem).find(fallback), std::string::npos) << problem;
+    unsetenv("HOME");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
+    EXPECT_STRNE(problem, "");
+    const char* names[] = {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"};
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i]) setenv(names[i], keep[i].c_str(), 1);
+        else unsetenv(names[i]);
+    }
+    std::filesystem::remove_all(home);
 }
 
 // A clock in microseconds that moves only when the pacing sleeps, or when a test moves it.

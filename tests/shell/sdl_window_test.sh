@@ -2,7 +2,8 @@
 # The real SDL window under Xvfb: start the game, wait out the splash, take a screenshot and check
 # it against the headless rendering; toggle fullscreen there and back and find the same picture;
 # click Spin; then start a second copy and see it bring the first forward and leave with 0,
-# without a second window.
+# without a second window, or give up on a first copy that does not answer; and start anyway,
+# saying so, where the single-copy rule cannot be kept.
 #   sdl_window_test.sh PATH/TO/dorurura
 set -euo pipefail
 game=$1
@@ -70,6 +71,32 @@ shot spinning
 timeout 20 "$game" > "$work/second.log" 2>&1 || fail "the second copy ended with $?"
 [[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 1 ]] || fail "a second window appeared"
 kill -0 "$game_pid" || fail "the first copy is gone"
+
+# A first copy that does not answer (stopped): a second one gives up within two seconds, says so
+# in one line and leaves with 1.
+kill -STOP "$game_pid"
+started=$(date +%s%N)
+status=0
+timeout 20 "$game" > "$work/silent.log" 2>&1 || status=$?
+waited=$((($(date +%s%N) - started) / 1000000))
+kill -CONT "$game_pid"
+[[ $status -eq 1 && $waited -lt 2500 ]] || fail "with the first copy stopped, the second ended with $status after $waited ms"
+[[ $(cat "$work/silent.log") == "dorurura: another copy is running but does not answer" ]] ||
+    fail "with the first copy stopped, the second said: $(cat "$work/silent.log")"
+
+# Where the rule cannot be kept (no runtime folder, and the one under home open to others), the
+# game says so in one line and starts anyway.
+mkdir -p "$work/home/.cache/dorurura"
+chmod 777 "$work/home/.cache/dorurura"
+env -u XDG_RUNTIME_DIR -u XDG_CACHE_HOME HOME="$work/home" "$game" > "$work/unkept.log" 2>&1 &
+unkept_pid=$!
+pids+=($unkept_pid)
+for _ in $(seq 100); do [[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 2 ]] && break; sleep 0.1; done
+[[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 2 ]] || fail "the game did not start without the rule"
+grep -qx "dorurura: cannot keep to one running copy ($work/home/.cache/dorurura is not a folder of this user's that only they can write to); starting anyway" "$work/unkept.log" ||
+    fail "without the rule the game said: $(cat "$work/unkept.log")"
+kill -TERM "$unkept_pid"
+wait "$unkept_pid" || true
 
 # A quit request from the desktop ends the game with 0.
 kill -TERM "$game_pid"  # SDL turns it into a quit request, as closing the window does

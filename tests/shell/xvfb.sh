@@ -1,7 +1,7 @@
 # What the tests of the real window share, sourced by them: the tools they need (exit 77, a skip,
 # without one), a work folder and the processes to end when the test does, fail, and a display of
 # their own under Xvfb, silent audio, and the lock and socket of the single running copy in the
-# work folder.
+# work folder; leak reports from the system's libraries suppressed.
 for tool in Xvfb xdotool import convert compare; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -23,4 +23,8 @@ for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 export XDG_RUNTIME_DIR="$work"
 export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS=detect_leaks=0  # the X and SDL libraries keep caches for the life of the process
+# Leaks of the system's libraries are suppressed by library; a leak of ours fails the run.
+LSAN_OPTIONS=suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0
+export LSAN_OPTIONS
+# The display answers before anything is started on it.
+for _ in $(seq 100); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
