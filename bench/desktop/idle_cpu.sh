@@ -8,25 +8,8 @@ set -euo pipefail
 game=$1
 seconds=${2:-10}
 warmup=4  # the splash lasts 3 s
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 77; }
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-[[ -s "$work/display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_RUNTIME_DIR="$work"  # the single-copy lock of our own
-export SDL_AUDIODRIVER=dummy
+XVFB_SCREEN=1280x1024x24
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/shell/xvfb.sh"
 
 ticks=$(getconf CLK_TCK)
 cpu() {  # cpu PID: user + system time in clock ticks (fields 14 and 15; the name may hold spaces)

@@ -6,13 +6,8 @@
 set -euo pipefail
 game=$1
 runs=${2:-15}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+XVFB_SCREEN=1280x1024x24
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/shell/xvfb.sh"
 now() { date +%s%N; }
 median() { sort -n | awk '{ v[NR] = $1 } END { printf "%.1f\n", v[int((NR + 1) / 2)] / 1e6 }'; }
 
@@ -24,13 +19,6 @@ for _ in $(seq "$runs"); do
 done | median > "$work/headless"
 echo "headless, start to the splash written: $(cat "$work/headless") ms (median of $runs)"
 
-for tool in Xvfb xdotool import compare; do command -v "$tool" >/dev/null || exit 0; done
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy
-for _ in $(seq 100); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
 convert "$work/splash.png" -crop 240x200+0+60 +repage "$work/splash-part.png"
 
 # Starts the game and waits for its window to show the splash (its middle, at scale 1); gives the

@@ -1,6 +1,6 @@
 # What the tests of the real window share, sourced by them: the tools they need (exit 77, a skip,
 # without one), a work folder and the processes to end when the test does, fail, and a display of
-# their own under Xvfb, silent audio, and the lock and socket of the single running copy in the
+# their own under Xvfb (800 x 800, or $XVFB_SCREEN), silent audio, and the lock and socket of the single running copy in the
 # work folder; leak reports from the system's libraries suppressed.
 for tool in Xvfb xdotool import convert compare; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -15,8 +15,10 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# -noreset: a server that resets when its last client leaves drops the connections that come
+# meanwhile, and a test's next xdotool or game would fail to open the display now and then.
 exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x800x24}" -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 [[ -s "$work/display" ]] || fail "Xvfb did not start"
