@@ -77,10 +77,13 @@ Session randomSession(std::mt19937_64& random) {
                 return std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
             };
             s.text += "pen down " + at();
-            for (int k = pick(random, 0, 3); k > 0; --k)
+            const int moves = pick(random, 0, 3);
+            for (int k = moves; k > 0; --k)
                 s.text += "pen move " + at();
             if (pick(random, 0, 5) != 0) s.text += "pen up " + at();
-            s.text += "passes " + std::to_string(pick(random, 1, 5)) + "\n";
+            // Passes enough for every event to be taken, and for what it chose from the Options menu
+            // to be carried out, so that a loan never lands in the next command's stretch.
+            s.text += "passes " + std::to_string(moves + 6 + pick(random, 0, 4)) + "\n";
         } else if (kind < 79) {  // passes of another length from here on
             s.text += "step " + std::to_string(pick(random, 0, 1) ? pick(random, 1, 100) : pick(random, 1, 60000)) + "\n";
         } else if (kind < 90) {
