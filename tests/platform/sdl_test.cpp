@@ -45,7 +45,7 @@ void pushMouse(Uint32 type, int x, int y) {
     SDL_PushEvent(&event);
 }
 
-TEST(SdlBackend, StartsTakesThePenPlaysAndEndsWithTheHostWindow) {
+TEST(SdlBackend, StartsHoldsTheClockTakesThePenAndEndsWithTheHostWindow) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     platformReset();
@@ -95,15 +95,6 @@ TEST(SdlBackend, StartsTakesThePenPlaysAndEndsWithTheHostWindow) {
     EXPECT_EQ(received, (std::vector<std::pair<UINT, LPARAM>>{{WM_LBUTTONDOWN, MAKELPARAM(50, 74)},
                                                               {WM_MOUSEMOVE, MAKELPARAM(60, 84)},
                                                               {WM_LBUTTONUP, MAKELPARAM(60, 84)}}));
-    // Sound goes to SDL audio (the dummy device is silent).
-    support::Catalogue catalogue(
-        "104 WAVE \"a.wav\"\n105 WAVE \"b.wav\"\n",
-        {{"a.wav", support::wave(8000, 3300)}, {"b.wav", support::wave(11025, 489)}});
-    HINSTANCE instance = catalogue.instance();
-    EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(104), instance, SND_RESOURCE | SND_ASYNC | SND_LOOP));
-    support::mainLoop(3);
-    EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(105), instance, SND_RESOURCE | SND_ASYNC));
-    EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0));
     // Closing the host window closes the program's window.
     SDL_Event quit{};
     quit.type = SDL_QUIT;
@@ -173,46 +164,6 @@ TEST(SingleCopy, ASecondProcessFindsTheFirstInAPrivateFolderAndBringsItForward) 
     EXPECT_EQ(singleCopyRequestFront(chosen, "GAME", 100), 0);
     singleCopyRelease(&again);
     std::filesystem::remove_all(pattern);
-}
-
-// Without a private runtime folder the files go to a private folder under the home directory; a
-// folder there that is not private is refused.
-TEST(SingleCopy, TheFolderIsOneOnlyThisUserControls) {
-    char home[] = "/tmp/dorurura-home-XXXXXX", chosen[512], problem[512];
-    ASSERT_NE(mkdtemp(home), nullptr);
-    const std::string shared = std::string(home) + "/shared";
-    ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
-    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
-    const char* saved[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")};
-    const std::string keep[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
-    setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);  // others may write there: not used
-    unsetenv("XDG_CACHE_HOME");
-    setenv("HOME", home, 1);
-    const std::string fallback = std::string(home) + "/.cache/dorurura";
-    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), fallback.size());
-    EXPECT_EQ(chosen, fallback);
-    struct stat info {};
-    ASSERT_EQ(stat(fallback.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    // Made by someone else first: another user's, or open to others.
-    if (getuid() == 0) {
-        ASSERT_EQ(chown(fallback.c_str(), 65534, 65534), 0);
-        EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
-        ASSERT_EQ(chown(fallback.c_str(), 0, 0), 0);
-    }
-    ASSERT_EQ(chmod(fallback.c_str(), 0777), 0);
-    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
-    EXPECT_NE(std::string(problem).find(fallback), std::string::npos) << problem;
-    unsetenv("HOME");
-    unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(singleCopyFolder(nullptr, chosen, sizeof chosen, problem, sizeof problem), 0u);
-    EXPECT_STRNE(problem, "");
-    const char* names[] = {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i]) setenv(names[i], keep[i].c_str(), 1);
-        else unsetenv(names[i]);
-    }
-    std::filesystem::remove_all(home);
 }
 
 // A clock in microseconds that moves only when the pacing sleeps, or when a test moves it.
