@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -17,26 +18,14 @@ std::string symbolFor(const Resource& r) {
             name += static_cast<char>((c < 128 && std::isalnum(c)) ? std::tolower(c) : '_');
         return name + std::to_string(r.id);
     }
-    switch (r.type) {
-        case RtBitmap:
-            return "bitmap" + std::to_string(r.id);
-        case RtIcon:
-            return "icon" + std::to_string(r.id);
-        case RtMenu:
-            return "menu" + std::to_string(r.id);
-        case RtDialog:
-            return "dialog" + std::to_string(r.id);
-        case RtString:
-            return "strings" + std::to_string(r.id);
-        case RtAccelerator:
-            return "accelerators" + std::to_string(r.id);
-        case RtRcdata:
-            return "rcdata" + std::to_string(r.id);
-        case RtGroupIcon:
-            return "iconGroup" + std::to_string(r.id);
-        default:
-            return "type" + std::to_string(r.type) + "_" + std::to_string(r.id);
+    static constexpr std::pair<uint16_t, const char*> prefixes[] = {
+        {RtBitmap, "bitmap"}, {RtIcon, "icon"},          {RtMenu, "menu"},
+        {RtDialog, "dialog"}, {RtString, "strings"},     {RtAccelerator, "accelerators"},
+        {RtRcdata, "rcdata"}, {RtGroupIcon, "iconGroup"}};
+    for (const auto& [type, prefix] : prefixes) {
+        if (r.type == type) return prefix + std::to_string(r.id);
     }
+    return "type" + std::to_string(r.type) + "_" + std::to_string(r.id);
 }
 
 std::string typeNameLiteral(const Resource& r) {
