@@ -106,9 +106,9 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
 }
 
 // Rows of a DIB of `bits` per pixel as pixels, top row first.
-std::vector<uint32_t> dibPixels(const DibLayout& dib, const uint8_t* rows, uint32_t stride, int bits,
-                                const uint8_t* table, uint32_t tableCount) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(dib.width) * static_cast<size_t>(dib.height));
+Pixels dibPixels(const DibLayout& dib, const uint8_t* rows, uint32_t stride, int bits,
+                  const uint8_t* table, uint32_t tableCount) {
+    Pixels pixels(static_cast<size_t>(dib.width) * static_cast<size_t>(dib.height));
     uint32_t* out = pixels.data();
     for (int y = 0; y < dib.height; ++y) {
         const uint8_t* row = rows + static_cast<size_t>(dib.bottomUp ? dib.height - 1 - y : y) * stride;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "platform/aygshell.h"
@@ -58,7 +59,22 @@ inline bool inside(const RECT& r, int64_t x, int64_t y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-// Pixels are 0x00RRGGBB.
+// Pixels are 0x00RRGGBB, in buffers that start on a page, as a DIB section's bits do. Two bitmaps
+// of one width then line up, so a copy between them never has its loads held behind stores to an
+// unrelated address at the same offset in a page: that cost a copy up to 17 %, varying from run to
+// run with where the allocator put each bitmap.
+template <typename T>
+struct PageAligned {
+    using value_type = T;
+    static constexpr std::align_val_t Page{4096};
+    PageAligned() = default;
+    template <typename U>
+    PageAligned(const PageAligned<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Page)); }
+    void deallocate(T* p, size_t) { ::operator delete(p, Page); }
+    bool operator==(const PageAligned&) const = default;
+};
+using Pixels = std::vector<uint32_t, PageAligned<uint32_t>>;
 
 constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t Black = 0x000000;
@@ -159,7 +175,7 @@ struct GdiObject {
     Kind kind = Kind::None;
     bool stock = false;
     // Bitmap.
-    std::vector<uint32_t> pixels;
+    Pixels pixels;
     int width = 0, height = 0;
     int selectedIn = -1;  // context slot holding the bitmap, or -1
     // Brush.
@@ -180,8 +196,8 @@ struct Icon {
     HINSTANCE instance = nullptr;  // where it was loaded from: an icon loads once and is shared
     uint16_t resourceId = 0;
     int width = 0, height = 0;
-    std::vector<uint32_t> colour;
-    std::vector<uint32_t> mask;  // White where the background shows through
+    Pixels colour;
+    Pixels mask;  // White where the background shows through
 };
 constexpr int MaxIcons = 16;
 
@@ -218,7 +234,7 @@ struct Window {
     RECT rect{};  // display coordinates
     bool visible = false, destroying = false;
     bool needPaint = false, needErase = false;
-    std::vector<uint32_t> layer;  // client area pixels
+    Pixels layer;  // client area pixels
     int layerWidth = 0, layerHeight = 0;
     int dc = -1;
     // Menu bar.

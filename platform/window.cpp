@@ -130,7 +130,7 @@ void resizeLayer(Window& w, int width, int height) {
     width = clampSide(width);
     height = clampSide(height);
     if (width == w.layerWidth && height == w.layerHeight && !w.layer.empty()) return;
-    std::vector<uint32_t> old = std::move(w.layer);
+    Pixels old = std::move(w.layer);
     int oldWidth = w.layerWidth, oldHeight = w.layerHeight;
     w.layer.assign(static_cast<size_t>(width) * static_cast<size_t>(height), White);
     for (int y = 0; y < std::min(height, oldHeight); ++y)
