@@ -4,10 +4,12 @@
 #include "platform/sdl.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <fcntl.h>
-#include <link.h>
 #include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -105,12 +107,10 @@ void play(std::vector<uint8_t> samples, bool loop) {
 }
 
 void playWave(const WaveSound& wave, bool loop) {
-    if (sdl.replay) headlessBackend()->playWave(wave, loop);
     if (sdl.audio) play(converted(wave), loop);
 }
 
 void stopWave() {
-    if (sdl.replay) headlessBackend()->stopWave();
     play({}, false);
 }
 
@@ -119,7 +119,7 @@ DWORD readClock() {
 }
 
 DWORD tickCount() {
-    return sdl.replay ? headlessBackend()->tickCount() : sdl.tick;
+    return sdl.tick;
 }
 
 int clockMinutes() {
@@ -220,18 +220,15 @@ bool present(const uint32_t* display, bool changed) {
     return true;
 }
 
-void beginPass(const uint32_t* display, bool changed) {
-    const bool shown = present(display, changed);
+const PaceClock& paceClock() {
     static const PaceClock clock{SDL_GetPerformanceCounter, SDL_Delay, SDL_GetPerformanceFrequency()};
-    if (sdl.replay) {
-        const DWORD before = headlessBackend()->tickCount();
-        headlessBackend()->beginPass(nullptr, false);  // the script's step
-        paceReplay(sdl.replayDue, headlessBackend()->tickCount() - before, clock);
-    } else {
-        sdl.pacer.vsync = shown && sdl.vsync;  // else the pacer's own schedule
-        pace(sdl.pacer, clock);
-        sdl.tick = readClock();
-    }
+    return clock;
+}
+
+void beginPass(const uint32_t* display, bool changed) {
+    sdl.pacer.vsync = present(display, changed) && sdl.vsync;  // else the pacer's own schedule
+    pace(sdl.pacer, paceClock());
+    sdl.tick = readClock();
     pollEvents();
 }
 
@@ -254,8 +251,7 @@ bool haveFolder() {
 bool findOtherCopy(const WCHAR* className, const WCHAR*) {
     std::string name = utf8FromUtf16(className);
     // Holding the lock, this process is the running copy.
-    if (sdl.replay || !haveFolder() || sdl.copy.lockFd >= 0 ||
-        singleCopyClaim(&sdl.copy, sdl.folder, name.c_str()) != 0)
+    if (!haveFolder() || sdl.copy.lockFd >= 0 || singleCopyClaim(&sdl.copy, sdl.folder, name.c_str()) != 0)
         return false;
     std::snprintf(sdl.otherName, sizeof sdl.otherName, "%s", name.c_str());
     return true;
@@ -267,13 +263,21 @@ bool bringOtherCopyToFront() {
     return !sdl.otherSilent;
 }
 
-void windowCreated(const WCHAR* className, const WCHAR* title) {
+void showWindow(const WCHAR* title) {
     if (sdl.window && title && *title) SDL_SetWindowTitle(sdl.window, utf8FromUtf16(title).c_str());
     if (sdl.window) SDL_ShowWindow(sdl.window);
-    if (sdl.replay || !haveFolder()) return;
-    if (sdl.copy.lockFd < 0 && singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str()) != 1) {
-        cannotKeepOneCopy("cannot make the lock file");
-        return;
+}
+
+void windowCreated(const WCHAR* className, const WCHAR* title) {
+    showWindow(title);
+    if (!haveFolder()) return;
+    if (sdl.copy.lockFd < 0) {
+        const int claimed = singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str());
+        if (claimed != 1) {
+            cannotKeepOneCopy(claimed == 0 ? "another copy started at the same moment"
+                                           : "cannot make the lock file");
+            return;
+        }
     }
     singleCopyListen(&sdl.copy);
 }
@@ -288,6 +292,39 @@ void reset() {
 const PlatformBackend Backend = {true,          tickCount,    beginPass,     playWave,
                                  stopWave,      clockMinutes, findOtherCopy, bringOtherCopyToFront,
                                  windowCreated, reset};
+
+// Showing a script's run: its clock and sound log are the headless backend's, which the script
+// moves; the window shows it at the script's pace and plays its sounds, takes no pen, and is not
+// the running copy.
+DWORD replayTickCount() {
+    return headlessBackend()->tickCount();
+}
+
+void replayBeginPass(const uint32_t* display, bool changed) {
+    present(display, changed);
+    const DWORD before = replayTickCount();
+    headlessBackend()->beginPass(nullptr, false);  // the script's step
+    paceReplay(sdl.replayDue, replayTickCount() - before, paceClock());
+    pollEvents();
+}
+
+void replayPlayWave(const WaveSound& wave, bool loop) {
+    headlessBackend()->playWave(wave, loop);
+    playWave(wave, loop);
+}
+
+void replayStopWave() {
+    headlessBackend()->stopWave();
+    stopWave();
+}
+
+void replayWindowCreated(const WCHAR*, const WCHAR* title) {
+    showWindow(title);
+}
+
+const PlatformBackend ReplayBackend = {
+    true,         replayTickCount, replayBeginPass, replayPlayWave,      replayStopWave,
+    clockMinutes, nullptr,         nullptr,         replayWindowCreated, reset};
 
 int chooseScale(int requested) {
     if (requested > 0) return std::min(requested, 16);
@@ -417,7 +454,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     sdl.repaint = true;
     sdl.replay = options.replay;
     sdl.tick = readClock();
-    platformUseBackend(&Backend);
+    platformUseBackend(sdl.replay ? &ReplayBackend : &Backend);
     return true;
 }
 
@@ -427,7 +464,7 @@ bool platformSdlOtherCopySilent() {
 
 void platformStopSdl() {
     if (!sdl.running) return;
-    if (platformBackend() == &Backend) platformUseBackend(nullptr);
+    if (platformBackend() == &Backend || platformBackend() == &ReplayBackend) platformUseBackend(nullptr);
     closeAll();
 }
 

@@ -28,8 +28,8 @@ bool privateFolder(const char* path) {
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// The files' names for `name`, letters and digits only.
-bool fileNames(const char* name, char* lockName, char* socketName, size_t size) {
+// The file for `name` with `suffix` (".lock" or ".sock"), letters and digits of the name only.
+bool fileName(const char* name, const char* suffix, char* out, size_t size) {
     char clean[64];
     size_t n = 0;
     for (const char* p = name; p && *p && n + 1 < sizeof clean; ++p) {
@@ -38,8 +38,7 @@ bool fileNames(const char* name, char* lockName, char* socketName, size_t size) 
     }
     clean[n] = 0;
     if (n == 0) return false;
-    std::snprintf(lockName, size, "dorurura-%s.lock", clean);
-    std::snprintf(socketName, size, "dorurura-%s.sock", clean);
+    std::snprintf(out, size, "dorurura-%s%s", clean, suffix);
     return true;
 }
 
@@ -127,10 +126,13 @@ size_t singleCopyFolder(const char* override, char* folder, size_t size, char* p
 int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     if (!copy || !folder || !*folder) return -1;
     if (copy->lockFd >= 0) return 1;
-    if (!fileNames(name, copy->lockName, copy->socketName, sizeof copy->lockName)) return -1;
+    char lockName[80];
+    if (!fileName(name, ".lock", lockName, sizeof lockName) ||
+        !fileName(name, ".sock", copy->socketName, sizeof copy->socketName))
+        return -1;
     if (copy->folderFd < 0) copy->folderFd = openFolder(folder);
     if (copy->folderFd < 0 || !socketAddress(folder, copy->folderFd, copy->socketName, copy->address)) return -1;
-    int fd = openat(copy->folderFd, copy->lockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int fd = openat(copy->folderFd, lockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
@@ -193,8 +195,8 @@ int singleCopyPoll(SingleCopy* copy) {
 }
 
 int singleCopyRequestFront(const char* folder, const char* name, int patienceMs) {
-    char lockName[80], socketName[80];
-    if (!folder || !*folder || !fileNames(name, lockName, socketName, sizeof lockName)) return 0;
+    char socketName[80];
+    if (!folder || !*folder || !fileName(name, ".sock", socketName, sizeof socketName)) return 0;
     const long long deadline = nowMs() + std::max(patienceMs, 0);
     int folderFd = openFolder(folder);
     sockaddr_un address;

@@ -21,9 +21,8 @@ struct SingleCopy {
     int listenFd = -1;                                // accepting requests
     int clients[MaxFrontClients] = {-1, -1, -1, -1};  // connections whose request has not arrived yet
     int clientAge[MaxFrontClients] = {};
-    char lockName[80] = {};  // the files' names inside the folder
-    char socketName[80] = {};
-    sockaddr_un address{};   // the socket's address
+    char socketName[80] = {};  // the socket's name inside the folder
+    sockaddr_un address{};     // the socket's address
 };
 
 // The folder for the files; null or empty override: as above. Gives the length written, or 0 with

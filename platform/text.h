@@ -1,5 +1,5 @@
-// Small text helpers shared by the platform, the program and the tools: UTF-16 to UTF-8 and strict
-// decimal numbers.
+// Small text helpers shared by the platform, the program and the tools: UTF-16 to UTF-8, strict
+// decimal numbers, and outside text made safe to show in a message.
 #pragma once
 
 #include <charconv>
