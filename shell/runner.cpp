@@ -187,7 +187,7 @@ std::string stateLine(uint32_t pass, uint32_t tick, bool withSounds) {
          ",\"page\":" + std::to_string(payTablePage) + ",\"sound\":" + (soundEnabled ? "true" : "false");
     if (!withSounds) return s + "}";
     s += ",\"sounds\":[";
-    // The log is emptied after each state line, so a long run never fills it.
+    // The log holds the sounds since the last state line, which emptied it.
     const size_t count = headlessSoundEventCount();
     for (size_t i = 0; i < count; ++i) {
         char event[32];

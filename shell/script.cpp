@@ -45,6 +45,8 @@ struct JsonReader {
     size_t at = 0;
     std::string out;
 
+    static bool anyMember(std::string_view, std::string_view) { return true; }
+
     bool more() const { return at < text.size(); }
     char next() const { return more() ? text[at] : '\0'; }
     bool take(char c) {
@@ -96,15 +98,23 @@ struct JsonReader {
         at += w.size();
         return true;
     }
-    // The members of an object or the items of an array, after its opening bracket.
-    bool items(char close, bool members, int depth) {
+    // The members of an object or the items of an array, after its opening bracket. Each member's
+    // key (without its quotes) and value, as written, go to member(), which may stop the reading.
+    template <typename Member>
+    bool items(char close, bool members, int depth, const Member& member) {
         space();
         if (take(close)) return true;
         do {
             space();
+            const size_t key = out.size();
             if (members && !(string() && (space(), take(':')))) return false;
+            const size_t keyEnd = out.size() - (members ? 2 : 0);  // before the closing quote and ':'
             space();
+            const size_t item = out.size();
             if (!value(depth + 1)) return false;
+            if (members && !member(std::string_view(out).substr(key + 1, keyEnd - key - 1),
+                                   std::string_view(out).substr(item)))
+                return false;
             space();
         } while (take(','));
         return take(close);
@@ -115,9 +125,9 @@ struct JsonReader {
             case '"':
                 return string();
             case '{':
-                return take('{') && items('}', true, depth);
+                return take('{') && items('}', true, depth, anyMember);
             case '[':
-                return take('[') && items(']', false, depth);
+                return take('[') && items(']', false, depth, anyMember);
             case 't':
                 return word("true");
             case 'f':
@@ -135,36 +145,29 @@ struct JsonReader {
 std::string readStateFields(std::string_view text, std::vector<ExpectedField>& fields, size_t& end) {
     JsonReader json{text, 0, {}};
     fields.clear();
-    const auto notAnObject = [&] {
-        return "not a JSON object of state fields at '" + escapedText(text.substr(json.at), 20) + "'";
-    };
-    json.space();
-    if (!json.take('{')) return notAnObject();
-    json.space();
-    if (json.take('}')) {
-        end = json.at;
-        return "";
-    }
-    do {
-        json.space();
-        json.out.clear();
-        if (!json.string()) return notAnObject();
-        const std::string key = json.out.substr(1, json.out.size() - 2);
+    std::string problem;
+    const auto member = [&](std::string_view key, std::string_view value) {
         int field = 0;
         while (field < StateFieldCount && key != stateFieldNames[field])
             ++field;
-        if (field == StateFieldCount) return "unknown field '" + escapedText(key, 40) + "'";
-        for (const ExpectedField& f : fields)
-            if (f.field == field) return "field '" + key + "' given twice";
-        json.space();
-        if (!json.take(':')) return notAnObject();
-        json.space();
-        json.out.clear();
-        if (!json.value(1)) return notAnObject();
-        fields.push_back({field, json.out});
-        json.space();
-    } while (json.take(','));
-    if (!json.take('}')) return notAnObject();
+        if (field == StateFieldCount) {
+            problem = "unknown field '" + escapedText(key, MaxShown) + "'";
+            return false;
+        }
+        for (const ExpectedField& f : fields) {
+            if (f.field != field) continue;
+            problem = "field '" + std::string(key) + "' given twice";
+            return false;
+        }
+        fields.push_back({field, std::string(value)});
+        return true;
+    };
+    json.space();
+    if (!json.take('{') || !json.items('}', true, 0, member)) {
+        if (problem.empty())
+            problem = "not a JSON object of state fields at '" + escapedText(text.substr(json.at), 20) + "'";
+        return problem;
+    }
     end = json.at;
     return "";
 }
@@ -183,6 +186,10 @@ const char* gameStateName(int state) {
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem) {
     script = Script{};
     script.file = file;
+    if (text.size() > MaxScriptBytes) {
+        problem = file + ":0: the script is larger than 64 MB";
+        return false;
+    }
     // A UTF-8 byte order mark at the very start is not part of the first line.
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     std::istringstream lines(text.starts_with(bom) ? text.substr(bom.size()) : text);
@@ -196,11 +203,10 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
         for (std::string word; words >> word && word[0] != '#';)
             w.push_back(word);
         if (line == 1) {
-            // A recording's first line names the version that wrote it: "# dorurura V recording".
+            // A recording's first line names the version that wrote it.
             std::istringstream header(lineText);
-            std::string hash, name, version, what;
-            if (header >> hash >> name >> version >> what && hash == "#" && name == "dorurura" &&
-                what == "recording")
+            std::string hash, name, version;
+            if (header >> hash >> name >> version && lineText == recordingHeader(version))
                 script.recordedBy = escapedText(version, MaxShown);
         }
         if (w.empty()) continue;
@@ -344,13 +350,13 @@ bool loadScript(const std::string& file, Script& script, std::string& problem) {
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) return refuse("cannot read the script");
-    // Read in chunks, and stop one byte past the limit, so a pipe cannot fill the memory either.
+    // Read in chunks, and stop past the limit (which parseScript refuses), so a pipe cannot fill
+    // the memory either.
     std::string text;
     std::vector<char> chunk(size_t{1} << 16);
-    while (in) {
+    while (in && text.size() <= MaxScriptBytes) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         text.append(chunk.data(), static_cast<size_t>(in.gcount()));
-        if (text.size() > MaxScriptBytes) return refuse("the script is larger than 64 MB");
     }
     if (in.bad()) return refuse("cannot read the script");
     return parseScript(file, text, script, problem);

@@ -26,7 +26,7 @@ enum class ScriptOp : uint8_t {
 struct ScriptCommand {
     ScriptOp op;
     int line;              // line number in the script, from 1
-    int32_t a;             // X, ID, N, MS, the GameState value, or where Steps or Expect start
+    int32_t a;             // X, ID, N, MS, the GameState value, or where Step, Steps or Expect start
     int32_t b;             // Y, the limit of until in milliseconds, or how many Steps or Expect hold
     std::string path;      // the PNG of shot
     HostEvent event = {};  // Input's event, with the position or the command id
@@ -59,7 +59,7 @@ constexpr size_t MaxScriptBytes = size_t{64} << 20;
 // false with "FILE:LINE: reason" in problem.
 bool loadScript(const std::string& file, Script& script, std::string& problem);
 
-// Reads a script from text; file names it in messages.
+// Reads a script from text (of at most MaxScriptBytes); file names it in messages.
 bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem);
 
 // The names of the game states as scripts and state lines write them; nullptr for other values.

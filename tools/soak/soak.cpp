@@ -28,12 +28,6 @@ extern Wallet wallet;
 
 namespace {
 
-struct Session {
-    std::string text;  // the script
-    uint32_t startTick;
-    uint32_t msPerPass;
-};
-
 int pick(std::mt19937_64& random, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
 }
@@ -41,17 +35,20 @@ int pick(std::mt19937_64& random, int low, int high) {
 // A random session: taps on the machines' controls and anywhere (off the screen too), raw pen
 // presses, drags and lifts, menu commands real and unknown (machine switches mid-spin, loans, the
 // About box), waits, and a state line after every command. Clocks start anywhere, near the 32-bit
-// wrap often, and passes last from 1 ms to a minute, changing within a session.
-Session randomSession(std::mt19937_64& random) {
-    Session s;
-    s.startTick = pick(random, 0, 3) == 0 ? 0u - static_cast<uint32_t>(pick(random, 0, 200000))
-                                          : static_cast<uint32_t>(random());
+// wrap often, and passes last from 1 ms to a minute, changing within a session. The script says
+// its own start tick and first step, so it replays as it is.
+std::string randomSession(std::mt19937_64& random) {
+    const uint32_t startTick = pick(random, 0, 3) == 0 ? 0u - static_cast<uint32_t>(pick(random, 0, 200000))
+                                                       : static_cast<uint32_t>(random());
+    int msPerPass = 16;
     switch (pick(random, 0, 7)) {
-        case 0: case 1: case 2: case 3: s.msPerPass = 16; break;
-        case 4: case 5: s.msPerPass = static_cast<uint32_t>(pick(random, 1, 100)); break;
-        case 6: s.msPerPass = static_cast<uint32_t>(pick(random, 100, 5000)); break;
-        default: s.msPerPass = static_cast<uint32_t>(pick(random, 5000, 60000)); break;
+        case 0: case 1: case 2: case 3: break;
+        case 4: case 5: msPerPass = pick(random, 1, 100); break;
+        case 6: msPerPass = pick(random, 100, 5000); break;
+        default: msPerPass = pick(random, 5000, 60000); break;
     }
+    std::string text =
+        "start-tick " + std::to_string(startTick) + "\nstep " + std::to_string(msPerPass) + "\n";
     static constexpr int commands[] = {IDM_CLOSE,   IDM_ABOUT,   IDM_OPTIONS, IDM_EXIT,   IDM_SOUND_OFF,
                                        IDM_SOUND_ON, IDM_RORAVI, IDM_DUDAVID, IDM_DODORE, IDM_RERIV,
                                        IDM_LEND,    IDM_LEND,    IDM_LEND};
@@ -61,39 +58,39 @@ Session randomSession(std::mt19937_64& random) {
         if (kind < 45) {  // a control of one machine or another, a little off its centre at times
             const MachineDef& d = machineDefs[pick(random, 0, MachineCount - 1)];
             const Rect16& r = d.controlRects[pick(random, 0, MaxControls - 1)];
-            s.text += "tap " + std::to_string(r.x + r.w / 2 + pick(random, -8, 8)) + " " +
+            text += "tap " + std::to_string(r.x + r.w / 2 + pick(random, -8, 8)) + " " +
                       std::to_string(NavBarHeight + r.y + r.h / 2 + pick(random, -8, 8)) + "\n";
         } else if (kind < 60) {
-            s.text += "tap " + std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
+            text += "tap " + std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
         } else if (kind < 72) {
             const int id = pick(random, 0, 9) == 0 ? pick(random, 0, 65535)
                                                    : commands[pick(random, 0, std::size(commands) - 1)];
             if (id == IDM_EXIT || id == IDM_CLOSE) {
                 if (pick(random, 0, 20) != 0) continue;  // the end of the session, now and then
             }
-            s.text += "menu " + std::to_string(id) + "\n";
+            text += "menu " + std::to_string(id) + "\n";
         } else if (kind < 76) {  // one press of the pen anywhere, dragged, lifted anywhere (or not)
             const auto at = [&] {
                 return std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
             };
-            s.text += "pen down " + at();
+            text += "pen down " + at();
             const int moves = pick(random, 0, 3);
             for (int k = moves; k > 0; --k)
-                s.text += "pen move " + at();
-            if (pick(random, 0, 5) != 0) s.text += "pen up " + at();
+                text += "pen move " + at();
+            if (pick(random, 0, 5) != 0) text += "pen up " + at();
             // Passes enough for every event to be taken, and for what it chose from the Options menu
             // to be carried out, so that a loan never lands in the next command's stretch.
-            s.text += "passes " + std::to_string(moves + 6 + pick(random, 0, 4)) + "\n";
+            text += "passes " + std::to_string(moves + 6 + pick(random, 0, 4)) + "\n";
         } else if (kind < 79) {  // passes of another length from here on
-            s.text += "step " + std::to_string(pick(random, 0, 1) ? pick(random, 1, 100) : pick(random, 1, 60000)) + "\n";
+            text += "step " + std::to_string(pick(random, 0, 1) ? pick(random, 1, 100) : pick(random, 1, 60000)) + "\n";
         } else if (kind < 90) {
-            s.text += "wait " + std::to_string(pick(random, 0, 4000)) + "\n";
+            text += "wait " + std::to_string(pick(random, 0, 4000)) + "\n";
         } else {
-            s.text += "passes " + std::to_string(pick(random, 1, 200)) + "\n";
+            text += "passes " + std::to_string(pick(random, 1, 200)) + "\n";
         }
-        s.text += "state\n";
+        text += "state\n";
     }
-    return s;
+    return text;
 }
 
 // What the rules allow between two state lines, from one command.
@@ -169,25 +166,22 @@ int main(int argc, char** argv) {
     const auto end = begun + std::chrono::seconds(seconds);
     uint64_t sessions = 0, passes = 0, lines = 0, faults = 0;
     std::FILE* quiet = std::fopen("/dev/null", "w");
+    if (!quiet) {
+        std::perror("dorurura-soak: /dev/null");
+        return 1;
+    }
     const std::string current = dir + "/soak-session.txt";
     do {
-        const Session s = randomSession(random);
-        {
-            std::ofstream file(current, std::ios::trunc);
-            file << "# dorurura --headless --script " << current << " --start-tick " << s.startTick
-                 << " --ms-per-pass " << s.msPerPass << "\n" << s.text;
-        }
+        const std::string text = randomSession(random);
+        std::ofstream(current, std::ios::trunc) << text;
         Script script;
         std::string problem;
-        if (!parseScript(current, s.text, script, problem)) {
+        if (!parseScript(current, text, script, problem)) {
             std::fprintf(stderr, "dorurura-soak: %s\n", problem.c_str());
             return 1;
         }
         Checker checker;
-        RunSettings settings;
-        settings.startTick = s.startTick;
-        settings.msPerPass = s.msPerPass;
-        runScript(script, settings, quiet, quiet, [&checker](const std::string& line) {
+        runScript(script, RunSettings{}, quiet, quiet, [&checker](const std::string& line) {
             if (checker.fault.empty()) checker.check(line);
         });
         ++sessions;
@@ -196,11 +190,12 @@ int main(int argc, char** argv) {
         if (!checker.fault.empty()) {
             const std::string kept = dir + "/soak-fault-" + std::to_string(++faults) + ".txt";
             std::rename(current.c_str(), kept.c_str());
-            std::fprintf(stderr, "dorurura-soak: %s\n  replay: dorurura --headless --script %s --start-tick %u --ms-per-pass %u\n",
-                         checker.fault.c_str(), kept.c_str(), s.startTick, s.msPerPass);
+            std::fprintf(stderr, "dorurura-soak: %s\n  replay: dorurura --headless --script %s\n",
+                         checker.fault.c_str(), kept.c_str());
         }
     } while (std::chrono::steady_clock::now() < end);
     std::remove(current.c_str());
+    std::fclose(quiet);
     const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     std::printf("soak: seed %llu, %llu sessions, %llu passes, %llu state lines checked, %llu faults in %.0f s\n",
                 static_cast<unsigned long long>(seed), static_cast<unsigned long long>(sessions),
