@@ -35,8 +35,12 @@ window_run() {
         import -window "$id" -crop 240x200+0+60 +repage "$work/seen.png" 2>/dev/null || continue
         [[ $(compare -metric AE "$work/seen.png" "$work/splash-part.png" null: 2>&1) == 0 ]] && break
     done
+    if ! kill -0 "$pid" 2>/dev/null; then
+        cat "$work/game.log" >&2
+        fail "the game ended before its window showed the splash"
+    fi
     echo $(($(now) - t0))
-    kill -TERM "$pid" 2>/dev/null || cat "$work/game.log" >&2
+    kill -TERM "$pid"
     wait "$pid" || true
 }
 for renderer in software default; do

@@ -162,27 +162,27 @@ until Idle
 state
 shot idle-${command}.png`).join('\n')}
 `;
-// Each with the exit code it must give.
+// Each with the start tick and pass length given (or left to the default) and the exit code it must give.
 const scripts = [
-  ['the README session', session, [], 0],
-  ['a session across the clock wrap, 33 ms a pass', session, ['--start-tick', '4294960000', '--ms-per-pass', '33'], 0],
-  ['a spin on each of the four machines', allMachines, ['--start-tick', '123456'], 0],
+  ['the README session', session, {}, 0],
+  ['a session across the clock wrap, 33 ms a pass', session, {startTick: 4294960000, msPerPass: 33}, 0],
+  ['a spin on each of the four machines', allMachines, {startTick: 123456}, 0],
   ['a recording\'s lines: its start tick, the raw pen, clock steps and an expect',
    'start-tick 5000\nuntil Idle\npen down 60 253\nstep 20\npen move 61 254\npen up 61 254\npasses 2\n' +
-   'expect {"bet":1,"credits":19}\nstate\nsteps 5 7 9\nstate\n', [], 0],
-  ['an until that runs out', 'until Idle\nstate\ntap 172 253\nuntil PayTable 500\nstate\n', [], 1],
-  ['a script error', 'until Idle\ntap 60\n', [], 2],
+   'expect {"bet":1,"credits":19}\nstate\nsteps 5 7 9\nstate\n', {}, 0],
+  ['an until that runs out', 'until Idle\nstate\ntap 172 253\nuntil PayTable 500\nstate\n', {}, 1],
+  ['a script error', 'until Idle\ntap 60\n', {}, 2],
 ];
 
 await test('runner.html gives the native runner\'s stdout, exit code, stderr and shots', async () => {
   const page = await browser.newPage();
   await page.goto(`${origin}/runner.html`);
   await page.evaluate(pageHelpers);
-  for (const [name, script, args, exitCode] of scripts) {
+  for (const [name, script, {startTick, msPerPass}, exitCode] of scripts) {
+    const args = [...(startTick === undefined ? [] : ['--start-tick', String(startTick)]),
+                  ...(msPerPass === undefined ? [] : ['--ms-per-pass', String(msPerPass)])];
     const native = runNative(script, args);
     assert.equal(native.exitCode, exitCode, `${name}: the native exit code`);
-    const startTick = args.includes('--start-tick') ? Number(args[args.indexOf('--start-tick') + 1]) : undefined;
-    const msPerPass = args.includes('--ms-per-pass') ? Number(args[args.indexOf('--ms-per-pass') + 1]) : 16;
     const web = await page.evaluate(([s, t, m]) => runScript(s, t, m), [script, startTick, msPerPass]);
     assert.ok(Buffer.from(web.stdout).equals(native.stdout), `${name}: stdout differs:\n${web.stdout}\n${native.stdout}`);
     assert.equal(web.exitCode, native.exitCode, `${name}: exit code`);
