@@ -30,7 +30,7 @@ TEST(ParSheet, AgreesWithTheGamesOwnSpinDecision) {
         const ParSheet sheet = computeParSheet(m);
         useMachineRules(static_cast<uint8_t>(m));
         uint64_t paidPerWinDraw = 0;
-        uint64_t perEntry[16] = {};
+        uint64_t perEntry[MaxPayEntries] = {};
         for (uint32_t w = 0; w < 10000; ++w) {
             RandomSource::state = draws::stateForDraws(0, w);
             chooseOutcome();

@@ -20,7 +20,7 @@ struct ParSheet {
     int machine;
     uint32_t winChances;  // winThreshold + 1, out of 10000
     uint32_t entryCount;
-    ParEntry entries[16];
+    ParEntry entries[MaxPayEntries];
     uint64_t returnNumerator;  // return to player = returnNumerator / ChanceDenominator
     uint64_t hitChance;        // spins that pay anything, out of ChanceDenominator
     uint64_t overStakeChance;  // spins that pay more than the stake, out of ChanceDenominator
