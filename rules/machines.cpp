@@ -41,10 +41,10 @@ static_assert(allMachines([](const MachineDef& d) { return d.stripLength == Reel
 
 // A draw from 0 to 9999 either wins or loses, and the bet can always hold the maximum.
 static_assert(allMachines([](const MachineDef& d) {
-    return d.winThreshold >= 0 && d.winThreshold < 10000 && d.maxBet >= 1;
+    return d.winThreshold >= 0 && static_cast<uint32_t>(d.winThreshold) < DrawRange && d.maxBet >= 1;
 }));
 
-// Weights run up to exactly 10000 without falling, so every winning draw finds its entry.
+// Weights run up to exactly DrawRange without falling, so every winning draw finds its entry.
 static_assert(allMachines([](const MachineDef& d) {
     uint32_t previous = 0;
     const uint32_t n = countPayEntries(d.payTable);
@@ -52,7 +52,7 @@ static_assert(allMachines([](const MachineDef& d) {
         if (d.payTable[e].cumulativeWeight < previous) return false;
         previous = d.payTable[e].cumulativeWeight;
     }
-    return n > 0 && previous == 10000;
+    return n > 0 && previous == DrawRange;
 }));
 
 // A pattern is one character per reel, " * " and a two-character multiplier; each of its reel

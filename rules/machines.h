@@ -10,11 +10,13 @@ constexpr int MachineCount = 4;
 constexpr int MaxReels = 5;
 constexpr int MaxControls = 5;
 constexpr int MaxPayEntries = 16;  // entries of one pay table, at most
+// The win draw and the entry draw each take one of this many values, 0 to DrawRange - 1.
+constexpr uint32_t DrawRange = 10000;
 
 // One line of a pay table. A list ends with an entry whose pattern is null.
 struct PayEntry {
     const char* pattern;        // reel characters, " * ", then the multiplier in two characters
-    uint32_t cumulativeWeight;  // running total of the chances, out of 10000
+    uint32_t cumulativeWeight;  // running total of the chances, out of DrawRange
 };
 
 struct MachineDef {

@@ -62,8 +62,8 @@ namespace {
 
 // ---- The spin decision from tables worked out at compile time --------------------------------------
 //
-// Every spin takes its draws in this order: the win draw (below(10000)); for a win, the entry draw
-// (below(10000)), then for each reel the stop draw (below(stripLength)), which rests the reel on
+// Every spin takes its draws in this order: the win draw (below(DrawRange)); for a win, the entry
+// draw (below(DrawRange)), then for each reel the stop draw (below(stripLength)), which rests the reel on
 // that stop for a "?" and otherwise on that occurrence (counted from stop 0) of the pattern's
 // character, again until no earlier entry matches; for a loss, a stop draw per reel, again until no
 // entry matches. Everything that does not depend on a draw is looked up in tables made at compile
@@ -77,7 +77,7 @@ struct FastRules {
     int reels;
     uint32_t threshold;
     uint32_t multiplier[MaxPayEntries + 1];               // per entry, then 0 for a losing spin
-    uint8_t entryForDraw[10000];                          // payEntryForDraw of every entry draw
+    uint8_t entryForDraw[DrawRange];                      // payEntryForDraw of every entry draw
     uint8_t stopFor[MaxPayEntries + 1][MaxReels][Stops];  // entry (then a loss), reel, draw: its stop
     uint32_t matches[MaxReels][Stops];  // bit e: entry e's character at the reel shows on the stop
     int16_t row[MaxReels][Stops];       // targetScroll of each stop
@@ -94,7 +94,7 @@ constexpr FastRules makeFastRules(const MachineDef& d) {
     f.entryCount = countPayEntries(d.payTable);
     f.reels = d.reelCount;
     f.threshold = static_cast<uint32_t>(d.winThreshold);
-    for (uint32_t w = 0; w < 10000; ++w)
+    for (uint32_t w = 0; w < DrawRange; ++w)
         f.entryForDraw[w] = static_cast<uint8_t>(entryForDraw(d.payTable, f.entryCount, w));
     // A loss rests every reel on its draw, as a pattern of "?" would.
     for (int i = 0; i < d.reelCount; ++i)
@@ -141,10 +141,10 @@ inline uint32_t decide(const FastRules& f, uint32_t& s, uint8_t* stops, uint32_t
     s = RandomSource::step(s);
     uint32_t k = f.entryCount;
     uint32_t n = 1;
-    if (s % 10000 <= f.threshold) {
+    if (s % DrawRange <= f.threshold) {
         s = RandomSource::step(s);
         ++n;
-        k = f.entryForDraw[s % 10000];
+        k = f.entryForDraw[s % DrawRange];
     }
     // Entry k may show no entry before it; a loss (k = entryCount) no entry at all.
     const uint32_t earlier = (1u << k) - 1;
