@@ -208,9 +208,8 @@ int runScript(const Script& script, const RunSettings& settings, std::FILE* out,
         std::fprintf(err, "%s:1: recorded by dorurura %s, replayed by dorurura %s: it may diverge\n",
                      script.file.c_str(), script.recordedBy.c_str(), DORURURA_VERSION);
     }
-    resetGame();  // gives back what an earlier run held, while its handles are still valid
+    stopProgram();  // gives back what an earlier run held, while its handles are still valid
     platformReset();
-    resetAppState();
     if (settings.backend) platformUseBackend(settings.backend);
     headlessSetStartTick(settings.startTick.value_or(script.startTick.value_or(0)));
     headlessSetPassStep(settings.msPerPass);

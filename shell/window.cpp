@@ -131,22 +131,40 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR /*commandLine*/,
-                   int showCommand) {
-    if (!initInstance(instance, showCommand)) return 0;
+void startProgram() {
     // The table is loaded as the device's program did; its keys are not applied (see README).
     LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     initGraphics();
     gameInit();
     graphicsReady = 1;
-    for (;;) {
-        MSG message;
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+}
+
+int programPass(int* exitCode) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            *exitCode = static_cast<int>(message.wParam);
+            return 0;
         }
-        renderFrame(0);
-        gameTick();
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
+    renderFrame(0);
+    gameTick();
+    return 1;
+}
+
+void stopProgram() {
+    resetGame();
+    resetAppState();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR /*commandLine*/,
+                   int showCommand) {
+    if (!initInstance(instance, showCommand)) return 0;
+    startProgram();
+    int exitCode = 0;
+    while (programPass(&exitCode)) {
+    }
+    return exitCode;
 }

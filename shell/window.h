@@ -23,6 +23,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The menu bar with its "Options" button; none when the shell cannot make it.
 HWND createMenuBar(HWND window);
 
-// Program entry: start-up, then the main loop until WM_QUIT; gives its wParam (0 when start-up
-// stops early).
+// The program's life in three steps, which every entry shares: the desktop and web backends, the
+// script runner, and the tests and benchmarks (in a main window of their own).
+//
+// Start: the accelerator table, graphics and the game, in the main window already made.
+void startProgram();
+// One pass of the main loop: at most one message taken (the accelerator table applied) and
+// dispatched, the incremental frame, then the game's tick. Gives 1 while the program runs, and 0
+// once it has taken WM_QUIT, whose wParam then goes to exitCode.
+int programPass(int* exitCode);
+// Stop: the game gives back its drawing objects and the shell forgets its windows, so that the
+// next start begins clean. Call it before the platform is reset.
+void stopProgram();
+
+// Program entry: the main window, start, then passes until WM_QUIT; gives its wParam (0 when no
+// window was made).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine, int showCommand);

@@ -29,9 +29,8 @@ LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 void resetAll(DWORD startTick, DWORD stepMs) {
-    // The game first: it gives its drawing objects back while the platform still knows them.
-    resetGame();
-    resetAppState();
+    // The program first: it gives its drawing objects back while the platform still knows them.
+    stopProgram();
     platformReset();
     headlessSetStartTick(startTick);
     headlessSetPassStep(stepMs);
@@ -50,9 +49,7 @@ void resetAll(DWORD startTick, DWORD stepMs) {
 
 void startGame(DWORD startTick, DWORD stepMs) {
     resetAll(startTick, stepMs);
-    initGraphics();
-    gameInit();
-    graphicsReady = 1;
+    startProgram();
 }
 
 void idleOn(uint8_t machine, DWORD startTick, DWORD stepMs) {
@@ -71,13 +68,8 @@ void idleOn(uint8_t machine, DWORD startTick, DWORD stepMs) {
 }
 
 void pass() {
-    MSG message;
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    renderFrame(0);
-    gameTick();
+    int exitCode = 0;
+    programPass(&exitCode);  // the test window never quits
 }
 
 void passes(int count) {
