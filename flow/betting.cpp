@@ -93,23 +93,23 @@ GameState settleSpin() {
     wallet.bet = 0;
     updateWidget(BetDisplay);
     updateWidget(CashWarning);
-    setButtonState(3, Dirty | ShowUp);
+    setButtonState(ButtonAction::Spin, Dirty | ShowUp);
     return Broke;
 }
 
 void refreshButtons() {
     const MachineDef& d = currentMachineDef();
     if (wallet.credits >= d.maxBet * wallet.coinValue) {
-        setButtonState(2, Enabled | Dirty | ShowUp);
-        setButtonState(1, Enabled | Dirty | ShowUp);
-        setButtonState(3, Enabled | Dirty | ShowUp);
+        setButtonState(ButtonAction::BetMax, Enabled | Dirty | ShowUp);
+        setButtonState(ButtonAction::BetOne, Enabled | Dirty | ShowUp);
+        setButtonState(ButtonAction::Spin, Enabled | Dirty | ShowUp);
         return;
     }
-    setButtonState(2, Dirty | ShowUp);
+    setButtonState(ButtonAction::BetMax, Dirty | ShowUp);
     const uint16_t others =
         wallet.credits >= wallet.coinValue ? (Enabled | Dirty | ShowUp) : (Dirty | ShowUp);
-    setButtonState(1, others);
-    setButtonState(3, others);
+    setButtonState(ButtonAction::BetOne, others);
+    setButtonState(ButtonAction::Spin, others);
 }
 
 void lendMoney() {

@@ -10,7 +10,8 @@ namespace {
 constexpr uint32_t BlinkPeriod = 500;
 }
 
-void setButtonState(int number, uint16_t newFlags) {
+void setButtonState(ButtonAction button, uint16_t newFlags) {
+    const int number = static_cast<int>(button);
     if (number < 1 || number > MaxControls) return;
     Button& b = buttons[number - 1];
     if (b.flags == newFlags) return;

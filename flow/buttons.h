@@ -22,13 +22,27 @@ struct Button {
     char glyph;              // 'a' or 'b'; NUL for hot areas
 };
 
-// Record k belongs to control rectangle k of the machine and to ButtonAction k + 1.
+// What a tap on control rectangle k (and Button record k) does: action k + 1.
+enum class ButtonAction : uint8_t {
+    BetOne = 1,
+    BetMax = 2,
+    Spin = 3,
+    OpenPayTable = 4,
+    More = 5,
+};
+
+// The action of control k.
+constexpr ButtonAction controlAction(int k) {
+    return static_cast<ButtonAction>(k + 1);
+}
+
+// Record k belongs to control rectangle k of the machine and to its action, controlAction(k).
 extern Button buttons[MaxControls];
 
-// Gives button number (1-based) new flags: nothing when it holds exactly these already; otherwise
+// Gives the button of an action new flags: nothing when it holds exactly these already; otherwise
 // the flags with Dirty, glyph 'a' for ShowUp or 'b' for ShowDown, and the next blink 500 ms ahead.
-// Numbers outside 1 to 5 do nothing.
-void setButtonState(int number, uint16_t newFlags);
+// Values outside the five actions do nothing.
+void setButtonState(ButtonAction button, uint16_t newFlags);
 
 // Back to program start: every record clear.
 void resetButtons();

@@ -24,7 +24,6 @@ Rect16 stageRefreshRect = {};
 namespace {
 
 constexpr uint32_t SplashDuration = 3000;
-constexpr COLORREF DarkFill = 7;
 
 void blinkButtons() {
     const int count = currentMachineDef().buttonCount;
@@ -32,9 +31,9 @@ void blinkButtons() {
         const Button& b = buttons[i];
         if ((b.flags & Enabled) == 0 || b.blinkDeadline > GetTickCount()) continue;
         if ((b.flags & ShowUp) != 0) {
-            setButtonState(i + 1, Enabled | Dirty | ShowDown);
+            setButtonState(controlAction(i), Enabled | Dirty | ShowDown);
         } else if ((b.flags & ShowDown) != 0) {
-            setButtonState(i + 1, Enabled | Dirty | ShowUp);
+            setButtonState(controlAction(i), Enabled | Dirty | ShowUp);
         }
     }
 }

@@ -30,7 +30,7 @@ void handleTap(int16_t x, int16_t y) {
     const int count = d.buttonCount + d.hotAreaCount;
     for (int k = 0; k < count; ++k) {
         if ((buttons[k].flags & ButtonFlags::Enabled) != 0 && rectContains(d.controlRects[k], x, y)) {
-            doButtonAction(static_cast<ButtonAction>(k + 1));
+            doButtonAction(controlAction(k));
         }
     }
 }

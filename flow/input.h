@@ -4,14 +4,7 @@
 
 #include <cstdint>
 
-// What a tap on control rectangle k (and Button record k) does: action k + 1.
-enum class ButtonAction : uint8_t {
-    BetOne = 1,
-    BetMax = 2,
-    Spin = 3,
-    OpenPayTable = 4,
-    More = 5,
-};
+#include "flow/buttons.h"
 
 // Index of the first pay entry on the pay table screen: a multiple of 6.
 extern uint16_t payTablePage;

@@ -38,14 +38,14 @@ void setupMachine(uint8_t n) {
     loadSprite(&backgroundSprite, d.backgroundBitmap, 0);
     loadSprite(&stripSprite, d.stripBitmap, 0);
     for (int i = 0; i < 3; ++i)
-        loadGlyphSheet(&glyphSheets[3 + i], &glyphSheetDefs[d.buttonSheets[i]], 0);
+        loadGlyphSheet(&glyphSheets[FirstButtonSheet + i], &glyphSheetDefs[d.buttonSheets[i]], 0);
 
     blit(&StageSurface, &backgroundSprite, &pictureRect, nullptr, 0);
     blit(&BackBuffer, &backgroundSprite, &pictureRect, nullptr, 0);
     stageRefreshRect = {0, 0, static_cast<int16_t>(screenWidth), static_cast<int16_t>(screenHeight)};
 
     // A fresh machine: the bet already taken is given back.
-    wallet.credits += wallet.bet * wallet.coinValue;
+    wallet.credits += heldStake(wallet);
     wallet.bet = 0;
     wallet.lastWin = 0;
 
@@ -76,10 +76,10 @@ void setupMachine(uint8_t n) {
     for (int j = 0; j < d.hotAreaCount; ++j)
         buttons[d.buttonCount + j].flags = Enabled;
 
-    if (wallet.credits < d.maxBet * wallet.coinValue) setButtonState(2, Dirty | ShowUp);
+    if (wallet.credits < d.maxBet * wallet.coinValue) setButtonState(ButtonAction::BetMax, Dirty | ShowUp);
     if (wallet.credits < wallet.coinValue) {
-        setButtonState(1, ShowUp);
-        setButtonState(3, ShowUp);
+        setButtonState(ButtonAction::BetOne, ShowUp);
+        setButtonState(ButtonAction::Spin, ShowUp);
     }
 
     textWidgets[BetDisplay].rect = d.betRect;

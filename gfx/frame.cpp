@@ -44,6 +44,56 @@ Rect16 rect16(int x, int y, int w, int h) {
             static_cast<int16_t>(h)};
 }
 
+// Where the pay table screen puts things for page first of the machine in play.
+struct PayTableLayout {
+    int rows;       // entries on the page (up to 6)
+    int maxLen;     // longest pattern among them
+    int x0;         // left of the first symbol cell
+    int firstRowY;  // top of the first row
+    int rowStep;    // from one row to the next
+    int cellW;      // a symbol cell: reel width x half the reel height
+    int cellH;
+    int cellStep;  // from one symbol cell to the next
+    int multiplierX;
+    int multiplierDy;  // multiplier text below the row's top
+};
+
+// The strip row where the pay table cuts out the picture of pattern character ch.
+int symbolWindowY(char ch) {
+    const MachineDef& d = currentMachineDef();
+    const char* strip = reelStrips[0];
+    int k = 0;
+    while (k < ReelStripLength && strip[k] != ch)
+        ++k;
+    return d.reelRects[0].h * (k + 1) / 4;
+}
+
+PayTableLayout payTableLayout(uint16_t first) {
+    const MachineDef& d = currentMachineDef();
+    const int n = currentMachineDef().reelCount;
+    const int reelW = d.reelRects[0].w;
+    const int reelH = d.reelRects[0].h;
+    const int glyphW = glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->w : glyphSheetDefs[0].cell.w;
+    const int glyphH = glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->h : glyphSheetDefs[0].cell.h;
+
+    PayTableLayout l = {};
+    for (uint32_t e = first; e < payEntryCount && l.rows < PageSize; ++e) {
+        const char* pattern = d.payTable[e].pattern;
+        const int length = static_cast<int>(std::strlen(pattern));
+        if (length > l.maxLen) l.maxLen = length;
+        ++l.rows;
+    }
+    l.x0 = floorDiv(PageWidth - glyphW * (l.maxLen - n) - (reelW + 1) * n, 2);
+    l.firstRowY = floorDiv(PageHeight - (l.rows * reelH) / 2, 2) + PageTop;
+    l.rowStep = reelH / 2 + 1;
+    l.cellW = reelW;
+    l.cellH = reelH / 2;
+    l.cellStep = reelW + 1;
+    l.multiplierX = l.x0 + (reelW + 1) * n;
+    l.multiplierDy = (reelH / 2 - glyphH - 1) / 2;
+    return l;
+}
+
 void composePayTable() {
     fillRect(&BackBuffer, nullptr, PayTableFill);
     const MachineDef& d = currentMachineDef();
@@ -93,47 +143,12 @@ void buttonPass() {
     for (int i = 0; i < count; ++i) {
         Button& b = buttons[i];
         if ((b.flags & ButtonFlags::Dirty) == 0) continue;
-        drawGlyph(&glyphSheets[3 + i], b.glyph, 1, &ScreenSurface, b.screenRect);
+        drawGlyph(&glyphSheets[FirstButtonSheet + i], b.glyph, 1, &ScreenSurface, b.screenRect);
         b.flags = static_cast<uint16_t>(b.flags & ~ButtonFlags::Dirty);
     }
 }
 
 }  // namespace
-
-int symbolWindowY(char ch) {
-    const MachineDef& d = currentMachineDef();
-    const char* strip = reelStrips[0];
-    int k = 0;
-    while (k < ReelStripLength && strip[k] != ch)
-        ++k;
-    return d.reelRects[0].h * (k + 1) / 4;
-}
-
-PayTableLayout payTableLayout(uint16_t first) {
-    const MachineDef& d = currentMachineDef();
-    const int n = currentMachineDef().reelCount;
-    const int reelW = d.reelRects[0].w;
-    const int reelH = d.reelRects[0].h;
-    const int glyphW = glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->w : glyphSheetDefs[0].cell.w;
-    const int glyphH = glyphSheets[0].cell != nullptr ? glyphSheets[0].cell->h : glyphSheetDefs[0].cell.h;
-
-    PayTableLayout l = {};
-    for (uint32_t e = first; e < payEntryCount && l.rows < PageSize; ++e) {
-        const char* pattern = d.payTable[e].pattern;
-        const int length = static_cast<int>(std::strlen(pattern));
-        if (length > l.maxLen) l.maxLen = length;
-        ++l.rows;
-    }
-    l.x0 = floorDiv(PageWidth - glyphW * (l.maxLen - n) - (reelW + 1) * n, 2);
-    l.firstRowY = floorDiv(PageHeight - (l.rows * reelH) / 2, 2) + PageTop;
-    l.rowStep = reelH / 2 + 1;
-    l.cellW = reelW;
-    l.cellH = reelH / 2;
-    l.cellStep = reelW + 1;
-    l.multiplierX = l.x0 + (reelW + 1) * n;
-    l.multiplierDy = (reelH / 2 - glyphH - 1) / 2;
-    return l;
-}
 
 void renderFrame(uint8_t full) {
     if (graphicsReady == 0) return;

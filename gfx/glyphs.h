@@ -26,6 +26,7 @@ struct GlyphSheet {
 
 // 0: the masked character set; 1 and 2: digit fonts; 3 to 5: the current machine's buttons 1 to 3.
 constexpr int GlyphSheetCount = 6;
+constexpr int FirstButtonSheet = 3;
 extern GlyphSheet glyphSheets[GlyphSheetCount];
 
 // Style bit of drawText: no 1-pixel gap between glyphs.

@@ -71,6 +71,8 @@ void blit(Surface* target, const Surface* source, const Rect16* destRect, const 
 // Fills rect of the surface (the whole surface when none) with a solid colour (0x00BBGGRR); the
 // outline is the context's default black pen.
 void fillRect(Surface* surface, const Rect16* rect, COLORREF colour);
+// The colour that clears the screen, and the loading screen's: red 7, practically black.
+constexpr COLORREF DarkFill = 7;
 
 // One block copy: w x h from (sx, sy) of source to (dx, dy) of target, clipped to both bitmaps;
 // through the source's mask when masked is set and the source has one. Nothing is drawn when

@@ -105,7 +105,7 @@ void drawWidget(const TextWidget& widget, Surface* target) {
 }
 
 void showLoadingScreen(Surface* surface) {
-    fillRect(surface, nullptr, 7);
+    fillRect(surface, nullptr, DarkFill);
     drawWidget(textWidgets[LoadingText], surface);
 }
 

@@ -5,6 +5,9 @@
 
 #include "platform/windows.h"
 
+// The menu bar's height: it takes the display's bottom rows.
+constexpr int MenuBarHeight = 26;
+
 // The menu bar, made from a menu bar record (RT_RCDATA) and its menu resource. This is the
 // 32-byte form of the record, without a background colour; cbSize is 32 or
 // sizeof(SHMENUBARINFO). No flags are offered.

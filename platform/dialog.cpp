@@ -2,6 +2,7 @@
 // and the shell's Done ("ok") button and full-screen sizing.
 #include <algorithm>
 
+#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {

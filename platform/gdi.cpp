@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/headless.h"
+#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace {
@@ -81,8 +82,15 @@ void reset() {
     h.durationMs = h.playStart = 0;
 }
 
-const PlatformBackend Backend = {false,        tickCount, beginPass, playWave, stopWave,
-                                 clockMinutes, nullptr,   nullptr,   nullptr,  reset};
+const PlatformBackend Backend = {
+    .showsDisplay = false,
+    .tickCount = tickCount,
+    .beginPass = beginPass,
+    .playWave = playWave,
+    .stopWave = stopWave,
+    .clockMinutes = clockMinutes,
+    .reset = reset,
+};
 
 int push(HostEventKind kind, int x, int y) {
     auto clamp = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };

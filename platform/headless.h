@@ -44,6 +44,3 @@ void headlessClearSoundLog();
 size_t headlessSoundEventsDropped();
 // "play 105", "loop 104" or "stop", written into text (always NUL-terminated); gives the length.
 int headlessFormatSoundEvent(const SoundEvent& event, char* text, size_t textSize);
-// Whether a wave plays now, which, and whether it loops. A wave played once ends after its
-// duration on the clock.
-bool headlessSoundPlaying(WORD* id, bool* looping);

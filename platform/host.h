@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "platform/aygshell.h"
 #include "platform/catalogue.h"
 #include "platform/windows.h"
 
@@ -20,7 +21,7 @@
 constexpr int DisplayWidth = 240;
 constexpr int DisplayHeight = 320;
 constexpr int NavBarHeight = 26;                // display rows 0 to 25
-constexpr int MenuBarTop = DisplayHeight - 26;  // the menu bar: display rows 294 to 319
+constexpr int MenuBarTop = DisplayHeight - MenuBarHeight;  // the menu bar: display rows 294 to 319
 
 // ---- Instances --------------------------------------------------------------------------------
 
@@ -69,26 +70,26 @@ struct WaveSound {
 // What a host provides. Every member may be null, except tickCount.
 struct PlatformBackend {
     // Whether beginPass wants the composed display (the headless backend does not).
-    bool showsDisplay;
+    bool showsDisplay = false;
     // Milliseconds, an unsigned 32-bit count.
-    DWORD (*tickCount)();
+    DWORD (*tickCount)() = nullptr;
     // A message-loop pass begins (PeekMessageW, or a pass of a modal loop): show the display when
     // `changed` (240 x 320 pixels, 0x00RRGGBB, rows top to bottom), hold the passes to the host's
     // rate, and hand the host's input to platformPushInput. Never waits for input.
-    void (*beginPass)(const uint32_t* display, bool changed);
+    void (*beginPass)(const uint32_t* display, bool changed) = nullptr;
     // Sound: one at a time; a new one ends the one playing.
-    void (*playWave)(const WaveSound& wave, bool loop);
-    void (*stopWave)();
+    void (*playWave)(const WaveSound& wave, bool loop) = nullptr;
+    void (*stopWave)() = nullptr;
     // Time of day for the navigation bar's clock, in minutes after midnight.
-    int (*clockMinutes)();
+    int (*clockMinutes)() = nullptr;
     // A single running copy per user: whether another process runs a window of this class and
     // title, and bringing that process's window to the front.
-    bool (*findOtherCopy)(const WCHAR* className, const WCHAR* title);
-    bool (*bringOtherCopyToFront)();
+    bool (*findOtherCopy)(const WCHAR* className, const WCHAR* title) = nullptr;
+    bool (*bringOtherCopyToFront)() = nullptr;
     // A top-level window of this class and title was created (claims the single-copy lock).
-    void (*windowCreated)(const WCHAR* className, const WCHAR* title);
+    void (*windowCreated)(const WCHAR* className, const WCHAR* title) = nullptr;
     // platformReset is resetting the host's own state.
-    void (*reset)();
+    void (*reset)() = nullptr;
 };
 
 // Selects the backend every call uses from now on (null: the headless backend).
@@ -137,17 +138,3 @@ const uint32_t* platformDisplay();
 // Writes pixels (0x00RRGGBB, rows top to bottom) as an 8-bit RGB PNG file. Gives 1/0.
 int platformWritePng(const char* path, const uint32_t* pixels, int width, int height);
 int platformWriteDisplayPng(const char* path);
-
-// The pixels of a bitmap (0x00RRGGBB, width x height, rows top to bottom), or of a window's
-// client area. Give 1/0; the pointer stays valid until the object is deleted or resized.
-int platformBitmapPixels(HBITMAP bitmap, const uint32_t** pixels, int* width, int* height);
-int platformWindowPixels(HWND window, const uint32_t** pixels, int* width, int* height);
-
-// Whether the popup menu is open, and how many modal dialogs are open.
-bool platformMenuOpen();
-int platformDialogDepth();
-
-// Where things of the shell stand on the display, for tests and scripts that tap them. Each
-// gives 1 and fills rect (display coordinates, right and bottom outside), or 0.
-int platformMenuItemRect(UINT commandId, RECT* rect);  // an item of the open popup menu
-int platformDoneButtonRect(RECT* rect);                // the "ok" button of the open dialog

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {

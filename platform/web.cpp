@@ -94,8 +94,15 @@ void reset() {
     }
 }
 
-const PlatformBackend Backend = {true,         tickCount, beginPass, playWave, stopWave,
-                                 clockMinutes, nullptr,   nullptr,   nullptr,  reset};
+const PlatformBackend Backend = {
+    .showsDisplay = true,
+    .tickCount = tickCount,
+    .beginPass = beginPass,
+    .playWave = playWave,
+    .stopWave = stopWave,
+    .clockMinutes = clockMinutes,
+    .reset = reset,
+};
 
 }  // namespace
 

@@ -13,13 +13,12 @@ SHACTIVATEINFO activateInfo = {};
 namespace {
 
 constexpr int StringBufferLength = 100;
-constexpr int MenuBarHeight = 26;
 
 }  // namespace
 
 ATOM registerMainClass(HINSTANCE instance, LPCWSTR className) {
     WNDCLASSW windowClass = {};
-    windowClass.style = 3;  // CS_HREDRAW | CS_VREDRAW
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;

@@ -113,8 +113,8 @@ TEST(Frames, DirtyWidgetsAndButtonsAreDrawnOnTheScreenOnlyAndWidgetsErasedOnTheN
     EXPECT_EQ(w.flags, TextWidgetFlags::Visible);
 
     // A button's glyph is drawn whether the button is enabled or not.
-    setButtonState(1, ButtonFlags::Enabled | ButtonFlags::ShowUp);
-    setButtonState(2, ButtonFlags::ShowUp);
+    setButtonState(ButtonAction::BetOne, ButtonFlags::Enabled | ButtonFlags::ShowUp);
+    setButtonState(ButtonAction::BetMax, ButtonFlags::ShowUp);
     renderFrame(0);
     const harness::Pixels shown = harness::windowPixels();
     for (int b = 0; b < 2; ++b) {

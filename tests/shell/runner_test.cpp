@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/inspect.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
 #include "shell/cli.h"
