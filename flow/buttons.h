@@ -31,9 +31,12 @@ enum class ButtonAction : uint8_t {
     More = 5,
 };
 
-// The action of control k.
+// The action of control k, and the control of an action.
 constexpr ButtonAction controlAction(int k) {
     return static_cast<ButtonAction>(k + 1);
+}
+constexpr int controlIndex(ButtonAction action) {
+    return static_cast<int>(action) - 1;
 }
 
 // Record k belongs to control rectangle k of the machine and to its action, controlAction(k).

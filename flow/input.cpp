@@ -12,7 +12,7 @@ uint16_t payTablePage = 0;
 namespace {
 
 constexpr uint32_t PayTableDuration = 30000;
-constexpr int MoreControl = 4;
+constexpr int MoreControl = controlIndex(ButtonAction::More);
 constexpr uint16_t PageSize = 6;
 
 }  // namespace
@@ -33,6 +33,31 @@ void handleTap(int16_t x, int16_t y) {
             doButtonAction(controlAction(k));
         }
     }
+}
+
+bool handleKey(uint32_t key) {
+    struct KeyTap {
+        uint32_t key;
+        bool onPayTable;
+        ButtonAction control;
+    };
+    static constexpr KeyTap keyTaps[] = {
+        {VK_SPACE, true, ButtonAction::More},   {VK_RETURN, true, ButtonAction::More},
+        {VK_RIGHT, true, ButtonAction::More},   {VK_SPACE, false, ButtonAction::Spin},
+        {VK_RETURN, false, ButtonAction::Spin}, {'B', false, ButtonAction::BetOne},
+        {'M', false, ButtonAction::BetMax},     {'P', false, ButtonAction::OpenPayTable},
+    };
+    if (gameState == PayTable && key == VK_ESCAPE) {
+        handleTap(-1, -1);  // a tap on no control closes the pay table
+        return true;
+    }
+    for (const KeyTap& k : keyTaps) {
+        if (k.key != key || k.onPayTable != (gameState == PayTable)) continue;
+        const Rect16& r = currentMachineDef().controlRects[controlIndex(k.control)];
+        handleTap(static_cast<int16_t>(r.x + r.w / 2), static_cast<int16_t>(r.y + r.h / 2));
+        return true;
+    }
+    return false;
 }
 
 void doButtonAction(ButtonAction action) {

@@ -104,6 +104,10 @@ bool popInput(HostEvent* event) {
             }
             touchDisplay();
             break;
+        case HostEventKind::KeyDown:
+        case HostEventKind::KeyUp:
+            s.controlHeld = (event->x & KeyControl) != 0;
+            break;
         case HostEventKind::Command:
             break;
     }
@@ -126,6 +130,10 @@ void showLayer(const Window& w, const Canvas& display) {
 }  // namespace plat
 
 using namespace plat;
+
+SHORT GetKeyState(int key) {
+    return key == static_cast<int>(VK_CONTROL) && state().controlHeld ? static_cast<SHORT>(0x8000) : 0;
+}
 
 DWORD GetTickCount() {
     return state().backend->tickCount();

@@ -79,6 +79,12 @@ void dialogInput(const HostEvent& event) {
             if (up && in) send(IDOK);
             return;
         }
+        case HostEventKind::KeyDown:
+            // Enter and Esc are the "ok" button (without Ctrl).
+            if (!s.controlHeld && (event.command == VK_RETURN || event.command == VK_ESCAPE)) send(IDOK);
+            return;
+        case HostEventKind::KeyUp:
+            return;
         case HostEventKind::Command:
             send(event.command);
             return;

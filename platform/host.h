@@ -39,7 +39,10 @@ enum class HostEventKind : uint8_t {
     Command,  // command: a WM_COMMAND id for the active window (a dialog when one is open)
     Quit,     // the host wants the program to end: modal loops end, the main window gets WM_CLOSE
     Restore,  // the host window came back: every visible window gets WM_PAINT
+    KeyDown,  // command: a virtual-key code; x: KeyControl when Ctrl is held (never a repeat)
+    KeyUp,
 };
+constexpr int16_t KeyControl = 1;
 
 struct HostEvent {
     HostEventKind kind;

@@ -331,6 +331,7 @@ struct State {
     Ring<HostEvent, MaxInput> input;  // raw input from the host
     int captureWindow = -1;           // the window the pen went down on, which has its moves and lift
     POINT lastPen{};
+    bool controlHeld = false;  // Ctrl, as of the last key event taken
 
     PopupState popup;
     DialogState dialogs[MaxDialogDepth];

@@ -132,6 +132,27 @@ HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
     return entryHandle<HACCEL>(Kind::Accel, instance, entry);
 }
 
+int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg) {
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
+    uint32_t instancePlusOne = 0;
+    const int index = handleSlot(table, Kind::Accel, &instancePlusOne);
+    const ResourceCatalogue* catalogue =
+        instancePlusOne >= 1 && instancePlusOne <= MaxInstances ? state().instances[instancePlusOne - 1] : nullptr;
+    if (index < 0 || !catalogue || !catalogue->entries || static_cast<uint32_t>(index) >= catalogue->count) return 0;
+    const ResourceEntry& entry = catalogue->entries[index];
+    // Entries of 8 bytes: flags, key, command, padding; 0x80 in the flags marks the last.
+    for (uint32_t at = 0; at + 8 <= entry.size; at += 8) {
+        const uint16_t flags = readU16(entry.data + at), key = readU16(entry.data + at + 2);
+        if ((flags & (FVIRTKEY | FSHIFT | FALT)) == FVIRTKEY && key == msg->wParam &&
+            ((flags & FCONTROL) != 0) == state().controlHeld) {
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(readU16(entry.data + at + 4), 1), 0);
+            return 1;
+        }
+        if (flags & 0x80) break;
+    }
+    return 0;
+}
+
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     if (!IS_INTRESOURCE(name) || !type) return nullptr;
     const ResourceEntry* entry = IS_INTRESOURCE(type)

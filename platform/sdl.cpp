@@ -140,6 +140,35 @@ void pen(HostEventKind kind, int x, int y) {
     platformPushInput(HostEvent{kind, sdl.penX, sdl.penY, 0});
 }
 
+// The virtual-key code of a key, or 0 for one the platform does not pass on.
+WPARAM virtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
+    switch (key) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_APPLICATION:
+        case SDLK_MENU:
+            return VK_APPS;
+        case SDLK_F10:
+            return VK_F10;
+        default:
+            return 0;
+    }
+}
+
 // Host input into the platform's input queue. Mouse coordinates arrive already in display
 // pixels: the renderer's logical size maps them.
 void pollEvents() {
@@ -179,12 +208,24 @@ void pollEvents() {
                     }
                 }
                 break;
-            case SDL_KEYDOWN: {
-                // The keyboard plays no part in the game; F11 and Alt+Enter toggle fullscreen.
-                SDL_Keycode key = event.key.keysym.sym;
-                bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-                if (event.key.repeat || (key != SDLK_F11 && !(enter && (event.key.keysym.mod & KMOD_ALT))))
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                // F11 and Alt+Enter toggle fullscreen; other keys with Alt are the window manager's.
+                // The rest go to the program, each press once (no repeats), with the state of Ctrl.
+                const SDL_Keycode key = event.key.keysym.sym;
+                const bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+                const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+                const bool toggle = key == SDLK_F11 || (enter && alt);
+                if (event.key.repeat || (alt && !toggle)) break;
+                if (!toggle) {
+                    if (const WPARAM vk = sdl.replay ? 0 : virtualKey(key)) {
+                        const auto control = static_cast<int16_t>((event.key.keysym.mod & KMOD_CTRL) ? KeyControl : 0);
+                        platformPushInput(HostEvent{event.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp,
+                                                    control, 0, static_cast<uint16_t>(vk)});
+                    }
                     break;
+                }
+                if (event.type != SDL_KEYDOWN) break;
                 // Without a window manager the window keeps its size while SDL takes the screen's: on
                 // the way back, the windowed size again (a size event: the renderer places the picture).
                 const bool full = !(SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_FULLSCREEN);

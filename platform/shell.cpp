@@ -141,6 +141,17 @@ void sendCommand(UINT id) {
     postMessage(owner, WM_COMMAND, MAKEWPARAM(static_cast<int>(id), 0), 0);
 }
 
+// The next item that can be chosen from item `from` on, going by step (1 or -1) and round the
+// end; -1 when there is none.
+int nextSelectable(int from, int step) {
+    const Menu& menu = state().menus[state().popup.menu];
+    for (int k = 1; k <= menu.count; ++k) {
+        const int i = ((from + step * k) % menu.count + menu.count) % menu.count;
+        if (selectable(menu.items[i])) return i;
+    }
+    return -1;
+}
+
 void popupInput(const HostEvent& event) {
     State& s = state();
     PopupState& p = s.popup;
@@ -151,6 +162,21 @@ void popupInput(const HostEvent& event) {
         }
     };
     switch (event.kind) {
+        case HostEventKind::KeyDown:
+            // Up and Down move over the items that can be chosen, Enter chooses, Esc (and the keys
+            // that open the menu) close it; with Ctrl held a key does nothing here.
+            if (s.controlHeld || p.penDown) return;
+            if (event.command == VK_UP || event.command == VK_DOWN) {
+                const int step = event.command == VK_DOWN ? 1 : -1;
+                setHighlight(nextSelectable(p.highlight >= 0 ? p.highlight : (step > 0 ? -1 : 0), step));
+            } else if (event.command == VK_RETURN && p.highlight >= 0) {
+                sendCommand(s.menus[p.menu].items[p.highlight].id);
+            } else if (event.command == VK_ESCAPE || event.command == VK_F10 || event.command == VK_APPS) {
+                closePopup();
+            }
+            return;
+        case HostEventKind::KeyUp:
+            return;
         case HostEventKind::PenDown:
             if (inside(p.rect, event.x, event.y)) {
                 p.penDown = true;
@@ -184,15 +210,17 @@ void popupInput(const HostEvent& event) {
     }
 }
 
-// The popup menu's own message loop; returns when the menu closes.
-void runPopup(int bar, int button) {
+// The popup menu's own message loop; returns when the menu closes. Opened by a pen-down on the
+// button, the pen may slide onto an item; opened by a key, the first item that can be chosen is
+// highlighted.
+void runPopup(int bar, int button, bool byKey) {
     State& s = state();
     PopupState& p = s.popup;
     Window& w = s.windows[bar];
     int menu = w.buttons[button].submenu;
     if (p.open || menu < 0 || !s.menus[menu].used) return;
-    // Opened by a pen-down on the button: the pen may slide onto an item.
-    p = PopupState{true, menu, bar, button, w.parent, -1, true};
+    p = PopupState{true, menu, bar, button, w.parent, -1, !byKey};
+    if (byKey) p.highlight = nextSelectable(-1, 1);
     layoutPopup();
     w.pressedButton = button;
     clearCapture();
@@ -358,7 +386,14 @@ LRESULT menuBarProc(int slot, UINT message, LPARAM lParam) {
         // A button opens its popup menu.
         const int x = w.rect.left + GET_X_LPARAM(lParam), y = w.rect.top + GET_Y_LPARAM(lParam);
         for (int b = 0; b < w.buttonCount; ++b) {
-            if (inside(w.buttons[b].rect, x, y)) runPopup(slot, b);
+            if (inside(w.buttons[b].rect, x, y)) runPopup(slot, b, false);
+        }
+    } else if (message == WM_SYSKEYDOWN) {
+        // A key opens the first button's menu.
+        for (int b = 0; b < w.buttonCount; ++b) {
+            if (w.buttons[b].submenu < 0) continue;
+            runPopup(slot, b, true);
+            break;
         }
     }
     return 0;

@@ -82,6 +82,14 @@ void routeMainInput(const HostEvent& event) {
             if (top >= 0) postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
             return;
         }
+        case HostEventKind::KeyDown:
+        case HostEventKind::KeyUp: {
+            // Keys go to the active window; F10 is a system key, as it opens the menu.
+            const bool down = event.kind == HostEventKind::KeyDown, system = event.command == VK_F10;
+            const UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+            if (int top = topWindow(); top >= 0) postMessage(windowHandle(top), message, event.command, 1);
+            return;
+        }
         default:  // a quit or restore, already carried out
             return;
     }
@@ -389,7 +397,7 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM) {
+LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM) {
     int slot = windowSlot(handle);
     if (slot < 0) return 0;
     State& s = state();
@@ -397,6 +405,13 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM) {
     switch (message) {
         case WM_CLOSE:
             DestroyWindow(handle);
+            return 0;
+        case WM_SYSKEYDOWN:
+        case WM_KEYDOWN:
+            // F10 and the context-menu key open the window's menu bar menu.
+            if (wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS) && !s.controlHeld) {
+                if (int bar = menuBarOf(slot); bar >= 0) menuBarProc(bar, WM_SYSKEYDOWN, 0);
+            }
             return 0;
         case WM_ERASEBKGND: {
             uint32_t colour = 0;

@@ -12,6 +12,7 @@
 
 using BOOL = int;
 using BYTE = uint8_t;
+using SHORT = int16_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using UINT = unsigned int;
@@ -154,6 +155,10 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SETTINGCHANGE = 0x001A;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;  // F10, and keys with Alt
+constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -163,6 +168,24 @@ constexpr UINT WM_USER = 0x0400;
 
 constexpr WPARAM WA_INACTIVE = 0;
 constexpr WPARAM MK_LBUTTON = 0x0001;
+
+// Virtual-key codes (letters and digits are their upper-case ASCII codes).
+constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_CONTROL = 0x11;
+constexpr WPARAM VK_ESCAPE = 0x1B;
+constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_LEFT = 0x25;
+constexpr WPARAM VK_UP = 0x26;
+constexpr WPARAM VK_RIGHT = 0x27;
+constexpr WPARAM VK_DOWN = 0x28;
+constexpr WPARAM VK_APPS = 0x5D;  // the context-menu key
+constexpr WPARAM VK_F10 = 0x79;
+
+// Accelerator table entries (RT_ACCELERATOR): the key is a virtual-key code, with Ctrl held.
+constexpr uint16_t FVIRTKEY = 0x01;
+constexpr uint16_t FSHIFT = 0x04;
+constexpr uint16_t FCONTROL = 0x08;
+constexpr uint16_t FALT = 0x10;
 
 // PeekMessageW: the message is always taken from the queue.
 constexpr UINT PM_REMOVE = 0x0001;
@@ -240,6 +263,10 @@ HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name);
+// A key-down whose key and Ctrl state match an entry of the table (virtual-key entries without
+// Shift or Alt; others never match) becomes WM_COMMAND (the entry's id, 1) sent to window: gives 1.
+// Any other message gives 0.
+int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg);
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 
@@ -258,7 +285,10 @@ BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 // Takes the next message for any window of the thread; the filters are not offered.
 BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg);
-BOOL TranslateMessage(const MSG* msg);  // there are no keys to translate: gives FALSE
+BOOL TranslateMessage(const MSG* msg);  // no character messages are made: gives FALSE
+// Whether a key is held, as of the message the loop last took: the high bit. Only VK_CONTROL is
+// followed; other keys read as up.
+SHORT GetKeyState(int key);
 LRESULT DispatchMessageW(const MSG* msg);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

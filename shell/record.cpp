@@ -118,6 +118,9 @@ void onInput(const HostEvent& event, void*) {
         case HostEventKind::Restore:
             ok = std::fputs("host restore\n", recorder.file) >= 0 && ok;
             break;
+        case HostEventKind::KeyDown:
+        case HostEventKind::KeyUp:
+            break;  // KEYS-PENDING
     }
     check(ok);
 }

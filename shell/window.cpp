@@ -122,6 +122,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP:
             return 0;
+        case WM_KEYDOWN:
+            // The keys for the controls; the rest (the menu key among them) as any window takes them.
+            if (GetKeyState(static_cast<int>(VK_CONTROL)) >= 0 && handleKey(static_cast<uint32_t>(wParam))) return 0;
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_LBUTTONDOWN:
             handleTap(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
             return 0;
@@ -131,8 +135,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void startProgram() {
-    // The table is loaded as the device's program did; its keys are not applied (see README).
-    LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    appAccelerators = LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     initGraphics();
     gameInit();
     graphicsReady = 1;
@@ -145,8 +148,10 @@ int programPass(int* exitCode) {
             *exitCode = static_cast<int>(message.wParam);
             return 0;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (!TranslateAcceleratorW(mainWindow, appAccelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
     renderFrame(0);
     gameTick();
