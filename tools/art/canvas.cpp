@@ -5,11 +5,11 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
+
+#include "tools/art/error.h"
 
 namespace art {
 
@@ -123,16 +123,10 @@ void useGradient(cairo_t* cr, cairo_pattern_t* pattern) {
 
 OutlineFont loadOutlineFont(const std::string& path) {
     static FT_Library library = nullptr;
-    if (!library && FT_Init_FreeType(&library) != 0) {
-        std::fprintf(stderr, "art: FreeType does not start\n");
-        std::exit(1);
-    }
+    if (!library && FT_Init_FreeType(&library) != 0) fail(path, "FreeType does not start");
     FT_Face face = nullptr;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        std::fprintf(stderr, "art: cannot open the font %s (Debian package fonts-dejavu-core)\n",
-                     path.c_str());
-        std::exit(1);
-    }
+    if (FT_New_Face(library, path.c_str(), 0, &face) != 0)
+        fail(path, "cannot open the font (Debian package fonts-dejavu-core)");
     OutlineFont f;
     f.face = face;
     f.cairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
@@ -157,11 +151,9 @@ void textPath(cairo_t* cr, const std::string& text, double x, double y) {
 
 PixelFont loadPixelFont(const std::string& path) {
     std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "art: cannot read %s\n", path.c_str());
-        std::exit(1);
-    }
+    if (!in) fail(path, "cannot read");
     PixelFont font;
+    font.path = path;
     std::string line;
     PixelGlyph* current = nullptr;
     int lineNo = 0;
@@ -175,10 +167,7 @@ PixelFont loadPixelFont(const std::string& path) {
             current->rows.clear();
             continue;
         }
-        if (!current) {
-            std::fprintf(stderr, "%s:%d: pixels before the first [c] heading\n", path.c_str(), lineNo);
-            std::exit(1);
-        }
+        if (!current) fail(path + ":" + std::to_string(lineNo), "pixels before the first [c] heading");
         current->rows.push_back(line);
         current->width = std::max(current->width, static_cast<int>(line.size()));
         font.height = std::max(font.height, static_cast<int>(current->rows.size()));
@@ -188,10 +177,7 @@ PixelFont loadPixelFont(const std::string& path) {
 
 const PixelGlyph& glyphOf(const PixelFont& font, char c) {
     auto it = font.glyphs.find(c);
-    if (it == font.glyphs.end()) {
-        std::fprintf(stderr, "art: the pixel font has no glyph for '%c'\n", c);
-        std::exit(1);
-    }
+    if (it == font.glyphs.end()) fail(font.path, std::string("no glyph for '") + c + "'");
     return it->second;
 }
 

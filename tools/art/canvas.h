@@ -68,6 +68,7 @@ struct PixelGlyph {
     std::vector<std::string> rows;
 };
 struct PixelFont {
+    std::string path;  // the file it was read from
     std::map<char, PixelGlyph> glyphs;
     int height = 0;
 };

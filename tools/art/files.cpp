@@ -2,10 +2,10 @@
 
 #include <cairo.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+
+#include "tools/art/error.h"
 
 namespace art {
 namespace {
@@ -62,13 +62,12 @@ void putInfoHeader(std::vector<uint8_t>& out, const IndexedImage& image, int hei
     put32(out, 0);
 }
 
-void putColourTable(std::vector<uint8_t>& out, const IndexedImage& image) {
+// The table of a picture written to `path`, which is named if the table is not full.
+void putColourTable(std::vector<uint8_t>& out, const IndexedImage& image, const std::string& path) {
     size_t entries = size_t{1} << image.bits;
-    if (image.palette.size() != entries) {
-        std::fprintf(stderr, "art: a %d-bit picture needs %zu colours, has %zu\n", image.bits, entries,
-                     image.palette.size());
-        std::exit(1);
-    }
+    if (image.palette.size() != entries)
+        fail(path, "a " + std::to_string(image.bits) + "-bit picture needs " + std::to_string(entries) +
+                       " colours, has " + std::to_string(image.palette.size()));
     for (const Rgb& c : image.palette) {
         put8(out, c.b);
         put8(out, c.g);
@@ -77,29 +76,27 @@ void putColourTable(std::vector<uint8_t>& out, const IndexedImage& image) {
     }
 }
 
+// The bytes of a packed device-independent bitmap (what follows the .bmp file header).
+std::vector<uint8_t> dibBytes(const IndexedImage& image, const std::string& path) {
+    std::vector<uint8_t> out;
+    auto imageBytes =
+        static_cast<uint32_t>(rowBytes(image.width, image.bits) * static_cast<size_t>(image.height));
+    putInfoHeader(out, image, 1, imageBytes);
+    putColourTable(out, image, path);
+    putRows(out, image);
+    return out;
+}
+
 }  // namespace
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "art: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
-
-std::vector<uint8_t> dibBytes(const IndexedImage& image, int heightFactor) {
-    std::vector<uint8_t> out;
-    auto imageBytes =
-        static_cast<uint32_t>(rowBytes(image.width, image.bits) * static_cast<size_t>(image.height));
-    putInfoHeader(out, image, heightFactor, imageBytes);
-    putColourTable(out, image);
-    putRows(out, image);
-    return out;
+    if (!out) fail(path, "cannot write");
 }
 
 void writeBmp(const std::string& path, const IndexedImage& image) {
-    std::vector<uint8_t> dib = dibBytes(image);
+    std::vector<uint8_t> dib = dibBytes(image, path);
     std::vector<uint8_t> out;
     put8(out, 'B');
     put8(out, 'M');
@@ -119,7 +116,7 @@ void writeIco(const std::string& path, const std::vector<IconImage>& images) {
         auto imageBytes = static_cast<uint32_t>((rowBytes(im.width, im.bits) + maskStride) *
                                                 static_cast<size_t>(im.height));
         putInfoHeader(blob, im, 2, imageBytes);
-        putColourTable(blob, im);
+        putColourTable(blob, im, path);
         putRows(blob, im);
         for (int y = im.height - 1; y >= 0; --y) {
             std::vector<uint8_t> row(maskStride, 0);
@@ -187,11 +184,9 @@ void writePng(const std::string& path, const RgbImage& image, int scale) {
             std::memcpy(data + y * stride + x * 4, &v, 4);
         }
     cairo_surface_mark_dirty(s);
-    if (cairo_surface_write_to_png(s, path.c_str()) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "art: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
+    const cairo_status_t status = cairo_surface_write_to_png(s, path.c_str());
     cairo_surface_destroy(s);
+    if (status != CAIRO_STATUS_SUCCESS) fail(path, "cannot write");
 }
 
 }  // namespace art

@@ -1,4 +1,6 @@
 // Writing the art tool's results: device-independent bitmaps, icons, wave sounds, review pictures.
+// Each writer fails (tools/art/error.h) naming the file when it cannot write it, or when a picture's
+// colour table is not full.
 #pragma once
 
 #include <string>
@@ -9,11 +11,8 @@
 namespace art {
 
 // A .bmp file: 14-byte file header, 40-byte information header, the full colour table, then the
-// rows bottom-up, each padded to 4 bytes. Exits with a message when the file cannot be written.
+// rows bottom-up, each padded to 4 bytes.
 void writeBmp(const std::string& path, const IndexedImage& image);
-
-// The bytes of a packed device-independent bitmap (what follows the .bmp file header).
-std::vector<uint8_t> dibBytes(const IndexedImage& image, int heightFactor = 1);
 
 struct IconImage {
     IndexedImage colours;

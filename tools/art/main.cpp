@@ -11,6 +11,7 @@
 
 #include "rules/machines.h"
 #include "tools/art/art.h"
+#include "tools/art/error.h"
 #include "tools/art/files.h"
 
 namespace {
@@ -31,22 +32,11 @@ const int StripWidths[4] = {24, 28, 24, 28};
 
 const char* const FontDir = "/usr/share/fonts/truetype/dejavu/";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::string src, out;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string a = argv[i];
-        if (a == "--src")
-            src = argv[i + 1];
-        else if (a == "--out")
-            out = argv[i + 1];
-    }
-    if (src.empty() || out.empty()) {
-        std::fprintf(stderr, "usage: dorurura-art --src RES_DIR --out OUT_DIR\n");
-        return 2;
-    }
-    std::filesystem::create_directories(out);
+// Draws, builds and synthesises everything into `out`.
+void makeArt(const std::string& src, const std::string& out) {
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) art::fail(out, "cannot make the folder: " + ec.message());
 
     art::Studio studio;
     studio.sourceDir = src;
@@ -88,5 +78,28 @@ int main(int argc, char** argv) {
     art::writeWav(out + "/win.wav", 11025, art::winSound(), true);
 
     art::writePreviews(studio, faces, strips, buttons, sheets);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string src, out;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string a = argv[i];
+        if (a == "--src")
+            src = argv[i + 1];
+        else if (a == "--out")
+            out = argv[i + 1];
+    }
+    if (src.empty() || out.empty()) {
+        std::fprintf(stderr, "usage: dorurura-art --src RES_DIR --out OUT_DIR\n");
+        return 2;
+    }
+    try {
+        makeArt(src, out);
+    } catch (const art::Error& e) {
+        std::fprintf(stderr, "%s\n", e.message.c_str());
+        return 2;
+    }
     return 0;
 }

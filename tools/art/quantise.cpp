@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <string>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "tools/art/error.h"
 
 namespace art {
 namespace {
@@ -151,10 +152,9 @@ IndexedImage quantise(const RgbImage& image, const QuantiseOptions& options) {
     if (hasLocks)
         for (size_t i = 0; i < image.px.size(); ++i)
             if (options.locked[i]) addFixed(image.px[i]);
-    if (fixed.size() > wanted) {
-        std::fprintf(stderr, "quantise: %zu fixed colours do not fit in %zu\n", fixed.size(), wanted);
-        std::exit(1);
-    }
+    if (fixed.size() > wanted)
+        fail("dorurura-art", "quantise: " + std::to_string(fixed.size()) + " fixed colours do not fit in " +
+                                 std::to_string(wanted));
 
     // The free colours: a histogram of the pixels that are not fixed.
     std::unordered_map<uint32_t, long> histogram;

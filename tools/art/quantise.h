@@ -16,8 +16,8 @@ struct QuantiseOptions {
 };
 
 // Builds the colour table (median cut refined by k-means, around the fixed colours) and maps every
-// pixel to it. Pixels whose colour is in the table keep it exactly. Aborts with a message when the
-// fixed colours alone do not fit.
+// pixel to it. Pixels whose colour is in the table keep it exactly. Fails (tools/art/error.h) when
+// the fixed colours alone do not fit: a fault of the drawing, not of a file.
 IndexedImage quantise(const RgbImage& image, const QuantiseOptions& options);
 
 // Maps a picture onto a given colour table (nearest colour, no diffusion).

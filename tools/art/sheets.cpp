@@ -1,10 +1,9 @@
 // Glyph sheets 0 to 2: the game font with its mask, and the two sets of display digits.
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "res/charset.h"
 #include "tools/art/art.h"
+#include "tools/art/error.h"
 
 namespace art {
 namespace {
@@ -30,13 +29,13 @@ void set(IndexedImage& im, int x, int y, uint8_t v) {
     im.index[static_cast<size_t>(y) * static_cast<size_t>(im.width) + static_cast<size_t>(x)] = v;
 }
 
-// Puts a glyph's ink into a sheet: ink(row) gives the index for the glyph's row.
+// Puts the ink of a font's glyph for c into a sheet: ink(row) gives the index for the glyph's row.
 template <typename Ink>
-void stamp(IndexedImage& im, const PixelGlyph& g, int x, int y, int cellW, int cellH, Ink ink) {
-    if (g.width > cellW || static_cast<int>(g.rows.size()) > cellH) {
-        std::fprintf(stderr, "art: a glyph is larger than its %d x %d cell\n", cellW, cellH);
-        std::exit(1);
-    }
+void stamp(IndexedImage& im, const PixelFont& font, char c, int x, int y, int cellW, int cellH, Ink ink) {
+    const PixelGlyph& g = glyphOf(font, c);
+    if (g.width > cellW || static_cast<int>(g.rows.size()) > cellH)
+        fail(font.path, std::string("glyph '") + c + "' is larger than its " + std::to_string(cellW) + " x " +
+                            std::to_string(cellH) + " cell");
     for (size_t row = 0; row < g.rows.size(); ++row)
         for (size_t col = 0; col < g.rows[row].size(); ++col)
             if (g.rows[row][col] != '.')
@@ -65,9 +64,8 @@ TextSheets drawTextSheets(const Studio& studio) {
             y += 9;
             continue;
         }
-        const PixelGlyph& g = glyphOf(studio.text, *p);
-        stamp(s.text, g, x, y, 9, 9, [](int r) { return static_cast<uint8_t>(1 + r); });
-        stamp(s.mask, g, x, y, 9, 9, [](int) { return uint8_t{0}; });
+        stamp(s.text, studio.text, *p, x, y, 9, 9, [](int r) { return static_cast<uint8_t>(1 + r); });
+        stamp(s.mask, studio.text, *p, x, y, 9, 9, [](int) { return uint8_t{0}; });
         x += 9;
     }
 
@@ -77,7 +75,7 @@ TextSheets drawTextSheets(const Studio& studio) {
     s.digits.palette[1] = DisplayDigit;
     std::string digitLayout = " 0123456789";
     for (size_t i = 0; i < digitLayout.size(); ++i)
-        stamp(s.digits, glyphOf(studio.digits, digitLayout[i]), static_cast<int>(i) * 7, 0, 7, 9,
+        stamp(s.digits, studio.digits, digitLayout[i], static_cast<int>(i) * 7, 0, 7, 9,
               [](int) { return uint8_t{1}; });
 
     // Sheet 2: "0123456789" in 4 x 5 cells.
@@ -85,7 +83,7 @@ TextSheets drawTextSheets(const Studio& studio) {
     s.credits.palette[0] = DisplayPanel;
     s.credits.palette[1] = CreditDigit;
     for (int d = 0; d < 10; ++d)
-        stamp(s.credits, glyphOf(studio.creditDigits, static_cast<char>('0' + d)), d * 4, 0, 4, 5,
+        stamp(s.credits, studio.creditDigits, static_cast<char>('0' + d), d * 4, 0, 4, 5,
               [](int) { return uint8_t{1}; });
     return s;
 }

@@ -40,7 +40,4 @@ constexpr uint16_t RtGroupIcon = 14;
 // types by name then id. Throws ScriptError.
 std::vector<Resource> compileScript(const std::string& path, const ScriptOptions& options);
 
-// Text of a UTF-8 string as UTF-16 (throws ScriptError with the given place on malformed input).
-std::u16string utf16FromUtf8(const std::string& text, const std::string& place);
-
 }  // namespace rescomp
