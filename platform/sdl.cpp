@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -142,31 +143,14 @@ void pen(HostEventKind kind, int x, int y) {
 
 // The virtual-key code of a key, or 0 for one the platform does not pass on.
 WPARAM virtualKey(SDL_Keycode key) {
+    constexpr std::pair<SDL_Keycode, WPARAM> named[] = {
+        {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
+        {SDLK_LEFT, VK_LEFT},     {SDLK_UP, VK_UP},           {SDLK_RIGHT, VK_RIGHT},   {SDLK_DOWN, VK_DOWN},
+        {SDLK_APPLICATION, VK_APPS}, {SDLK_MENU, VK_APPS},    {SDLK_F10, VK_F10}};
     if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
-    switch (key) {
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return VK_RETURN;
-        case SDLK_ESCAPE:
-            return VK_ESCAPE;
-        case SDLK_SPACE:
-            return VK_SPACE;
-        case SDLK_LEFT:
-            return VK_LEFT;
-        case SDLK_UP:
-            return VK_UP;
-        case SDLK_RIGHT:
-            return VK_RIGHT;
-        case SDLK_DOWN:
-            return VK_DOWN;
-        case SDLK_APPLICATION:
-        case SDLK_MENU:
-            return VK_APPS;
-        case SDLK_F10:
-            return VK_F10;
-        default:
-            return 0;
-    }
+    for (const auto& [sdlKey, vk] : named)
+        if (sdlKey == key) return vk;
+    return 0;
 }
 
 // Host input into the platform's input queue. Mouse coordinates arrive already in display
