@@ -61,6 +61,7 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
     for (const char* name : {"Reriv Eduvud", "Dodore du Zevud", "Dudavid Udidizo", "Rorav'i Rariv"})
         EXPECT_NE(all.out.find(name), std::string::npos) << name;
     EXPECT_NE(all.out.find("Return to player          395079/390625 = 101.140%"), std::string::npos);
+    EXPECT_NE(all.out.find("Top award                 \"EEE * 30\", 1 in 952.19 (its cycle)\n"), std::string::npos);
     const capture::Run one = par({"--machine", "3"});
     EXPECT_EQ(one.code, 0);
     EXPECT_EQ(one.out.find("Reriv Eduvud"), std::string::npos);
@@ -75,6 +76,13 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
         {"--simulate", "5", "--threads", "0"},
         {"--simulate", "5", "--threads", "65"},
         {"--threads", "2"},
+        {"--format", "xml"},
+        {"--format", "json", "--trace"},
+        {"--report", "par.png"},
+        {"--report", "par.pdf", "--simulate", "5"},
+        {"--bet", "2"},
+        {"--simulate", "5", "--bet", "6"},
+        {"--simulate", "5", "--bet", "2", "--threads", "2"},
     };
     for (const auto& args : bad) {
         const capture::Run r = par(args);

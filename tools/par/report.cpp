@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -356,7 +357,7 @@ void sessionTable(cairo_t* cr, double y, const MachineFigures& f) {
              " credits. After every spin the game takes the same bet again, one coin when the credits cannot cover it;",
          Align::Left, 0.3);
     text(cr, Margin, y + 23,
-         "the player is broke when they cannot cover one coin. Money counts the credits with the bet staked.", Align::Left, 0.3);
+         "the player is broke when they cannot cover one coin. The money is the credits with the bet staked.", Align::Left, 0.3);
 }
 
 void machinePage(cairo_t* cr, const MachineFigures& f, uint32_t seed, int page, int pages) {
@@ -659,12 +660,20 @@ bool writeReport(const std::string& file, const std::vector<MachineFigures>& all
                  std::string& problem) {
     const bool pdf = file.size() > 4 && file.compare(file.size() - 4, 4, ".pdf") == 0;
     const int pages = static_cast<int>(all.size()) + (summary ? 1 : 0);
-    if (pdf || pages == 1) return drawFile(file, pdf, all, summary, 0, pages - 1, seed, problem);
-    const std::string stem = file.substr(0, file.size() - 4);
-    for (int p = 0; p < pages; ++p) {
-        const std::string name =
-            summary && p == 0 ? file : stem + "-" + std::to_string(all[static_cast<size_t>(p - (summary ? 1 : 0))].sheet.machine) + ".svg";
-        if (!drawFile(name, false, all, summary, p, p, seed, problem)) return false;
+    bool written = true;
+    if (pdf || pages == 1) {
+        written = drawFile(file, pdf, all, summary, 0, pages - 1, seed, problem);
+    } else {
+        const std::string stem = file.substr(0, file.size() - 4);
+        for (int p = 0; p < pages && written; ++p) {
+            const size_t machine = static_cast<size_t>(p - (summary ? 1 : 0));
+            const std::string name =
+                summary && p == 0 ? file : stem + "-" + std::to_string(all[machine].sheet.machine) + ".svg";
+            written = drawFile(name, false, all, summary, p, p, seed, problem);
+        }
     }
-    return true;
+    // Every surface is gone: Cairo's font caches and Fontconfig's, which hold the fonts, go too.
+    cairo_debug_reset_static_data();
+    FcFini();
+    return written;
 }
