@@ -29,12 +29,12 @@ struct Outcome {
 // game's chooseOutcome after a winning draw.
 std::vector<Outcome> outcomesOf(int m) {
     useMachineRules(static_cast<uint8_t>(m));
-    const double win = (machineDefs[m].winThreshold + 1) / 10000.0;
+    const double win = (machineDefs[m].winThreshold + 1) / double{DrawRange};
     std::map<int, double> chance{{0, 1 - win}};
-    for (uint32_t w = 0; w < 10000; ++w) {
+    for (uint32_t w = 0; w < DrawRange; ++w) {
         RandomSource::state = draws::stateForDraws(0, w);
         chooseOutcome();
-        chance[static_cast<int>(pendingMultiplier)] += win / 10000;
+        chance[static_cast<int>(pendingMultiplier)] += win / DrawRange;
     }
     std::vector<Outcome> out;
     for (const auto& [mult, c] : chance)

@@ -275,12 +275,12 @@ void printSessions(std::FILE* out, const MachineFigures& f) {
             continue;
         }
         simulated = true;
-        std::fprintf(out, "  95%%");
-        for (const Estimate& e : s.brokeWithin)
-            std::fprintf(out, " %9s", (percentText(e.low) + "-" + percentText(e.high)).c_str());
-        std::fprintf(out, "  %18s  %17s\n",
-                     (medianText(s.medianSpins.low) + " to " + medianText(s.medianSpins.high)).c_str(),
-                     (percentText(s.doubleBeforeBroke.low) + "-" + percentText(s.doubleBeforeBroke.high)).c_str());
+        std::string interval = "       95% intervals:";
+        for (int h = 0; h < HorizonCount; ++h)
+            interval += " " + percentText(s.brokeWithin[h].low) + " to " + percentText(s.brokeWithin[h].high) + ",";
+        interval += " " + medianText(s.medianSpins.low) + " to " + medianText(s.medianSpins.high) + ", " +
+                    percentText(s.doubleBeforeBroke.low) + " to " + percentText(s.doubleBeforeBroke.high);
+        std::fprintf(out, "%s\n", interval.c_str());
     }
     if (bound > 0 || !simulated)
         std::fprintf(out,

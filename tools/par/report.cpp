@@ -343,12 +343,18 @@ void sessionTable(cairo_t* cr, double y, const MachineFigures& f) {
         y += 12.5;
         font(cr, 8.5, false);
         text(cr, cols[0], y, std::to_string(s.bet), Align::End);
-        for (int h = 0; h < HorizonCount; ++h) {
-            const Estimate& e = s.brokeWithin[h];
-            text(cr, cols[1 + h], y, s.exact ? percent(e.value) : percent(e.value) + " \u00b1" + percent((e.high - e.low) / 2, 1), Align::End);
-        }
-        text(cr, cols[5], y, median(s.medianSpins.value), Align::End);
-        text(cr, cols[6], y, percent(s.doubleBeforeBroke.value), Align::End);
+        // A simulated figure comes with the half-width of its 95 % interval.
+        const auto chance = [&](const Estimate& e) {
+            return s.exact ? percent(e.value) : fixed(100 * e.value, 1) + " \u00b1" + percent((e.high - e.low) / 2, 1);
+        };
+        if (!s.exact) font(cr, 7.5);
+        for (int h = 0; h < HorizonCount; ++h)
+            text(cr, cols[1 + h], y, chance(s.brokeWithin[h]), Align::End);
+        text(cr, cols[5], y,
+             s.exact ? median(s.medianSpins.value)
+                     : median(s.medianSpins.value) + " (" + median(s.medianSpins.low) + "\u2013" + median(s.medianSpins.high) + ")",
+             Align::End);
+        text(cr, cols[6], y, chance(s.doubleBeforeBroke), Align::End);
         text(cr, cols[7], y, s.exact ? "exact" : "simulated", Align::End);
     }
     font(cr, 7.5);
