@@ -81,7 +81,8 @@ TEST(ParSessions, ExactFiguresAgreeWithIndependentCalculations) {
         double broke = 0;
         for (int n = 1; n <= spins; ++n) {
             broke += brokeAfter[static_cast<size_t>(n)];
-            EXPECT_NEAR(1 - f.still[static_cast<size_t>(n)], broke, 1e-13) << machine << " bet " << bet << " n " << n;
+            EXPECT_NEAR(1 - f.still[static_cast<size_t>(n)], broke, 1e-13)
+                << machine << " bet " << bet << " n " << n;
         }
         EXPECT_GT(broke, 0.0);
     }
@@ -210,9 +211,12 @@ print(d["machines"][0]["returnToPlayer"])
     // The CSV: four blocks, each with its header row.
     const Shell csv = shell(Program + " --format csv --machine 1");
     EXPECT_EQ(csv.code, 0);
-    for (const char* header : {"machine,name,returnToPlayer,hitFrequency,paysMoreThanStake,standardDeviation,"
-                               "volatilityIndex90,topAwardCycle,largestWinPerCoin\n1,\"Dodore du Zevud\",0.80437669,", "\nmachine,entry,pattern,multiplier,weight,chance,return\n1,0,\"IIII * 20\",20,21,",
-                               "\nmachine,spins,level,low,high\n1,100,0.9,", "\nmachine,bet,figure,spins,value,low,high,method\n1,1,brokeWithin,10,"})
+    for (const char* header :
+         {"machine,name,returnToPlayer,hitFrequency,paysMoreThanStake,standardDeviation,"
+          "volatilityIndex90,topAwardCycle,largestWinPerCoin\n1,\"Dodore du Zevud\",0.80437669,",
+          "\nmachine,entry,pattern,multiplier,weight,chance,return\n1,0,\"IIII * 20\",20,21,",
+          "\nmachine,spins,level,low,high\n1,100,0.9,",
+          "\nmachine,bet,figure,spins,value,low,high,method\n1,1,brokeWithin,10,"})
         EXPECT_NE(csv.out.find(header), std::string::npos) << header << "\n" << csv.out;
 
     // The PDF: the summary and a page per machine, each of which renders; an SVG page is well-formed.
@@ -224,9 +228,11 @@ print(d["machines"][0]["returnToPlayer"])
                             "/page && ls " + dir + " | grep -c 'page-.*png'");
     EXPECT_EQ(pdf.code, 0);
     EXPECT_EQ(pdf.out, "Pages:           5\n5\n");
-    const Shell svg = shell(Program + " --report " + dir + "/page.svg --machine 3 && python3 -c '"
-                            "import sys, xml.etree.ElementTree as t; print(t.parse(sys.argv[1]).getroot().tag)' " +
-                            dir + "/page.svg");
+    const Shell svg =
+        shell(Program + " --report " + dir +
+              "/page.svg --machine 3 && python3 -c '"
+              "import sys, xml.etree.ElementTree as t; print(t.parse(sys.argv[1]).getroot().tag)' " +
+              dir + "/page.svg");
     EXPECT_EQ(svg.code, 0);
     EXPECT_EQ(svg.out, "{http://www.w3.org/2000/svg}svg\n");
     shell("rm -r " + dir);
@@ -236,7 +242,7 @@ TEST(ParProgram, WriteErrorsStopAndInputIsEscaped) {
     // Output that cannot be written ends the program with 1 and the reason, promptly even for a
     // trace of 10^12 spins.
     for (const char* args : {" --machine 1", " --format json --machine 1", " --trace --spins 1000000000000",
-                                    " --simulate 1000 --machine 1", " --simulate 100 --bet 5 --machine 1"}) {
+                             " --simulate 1000 --machine 1", " --simulate 100 --bet 5 --machine 1"}) {
         const Shell full = shell(Program + args + " 2>&1 >/dev/full; echo \" $?\"");
         EXPECT_EQ(full.out.substr(full.out.find("dorurura-par: cannot")),
                   "dorurura-par: cannot write standard output: No space left on device\n 1\n")
@@ -248,7 +254,8 @@ TEST(ParProgram, WriteErrorsStopAndInputIsEscaped) {
     }
     // Options and file names are repeated with every byte outside printable ASCII escaped.
     for (const auto& [args, message] :
-         {std::pair<std::vector<const char*>, const char*>{{"--x\x1b[2J"}, "dorurura-par: unknown option '--x\\x1b[2J'\n"},
+         {std::pair<std::vector<const char*>, const char*>{{"--x\x1b[2J"},
+                                                           "dorurura-par: unknown option '--x\\x1b[2J'\n"},
           {{"--machine", "1", "--report", "/no/such\nfolder/r.pdf"},
            "dorurura-par: cannot write /no/such\\x0afolder/r.pdf: No such file or directory\n"}}) {
         const capture::Run r = capture::run([&](std::FILE* out, std::FILE* err) {

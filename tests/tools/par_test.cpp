@@ -61,7 +61,8 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
     for (const char* name : {"Reriv Eduvud", "Dodore du Zevud", "Dudavid Udidizo", "Rorav'i Rariv"})
         EXPECT_NE(all.out.find(name), std::string::npos) << name;
     EXPECT_NE(all.out.find("Return to player          395079/390625 = 101.140%"), std::string::npos);
-    EXPECT_NE(all.out.find("Top award                 \"EEE * 30\", 1 in 952.19 (its cycle)\n"), std::string::npos);
+    EXPECT_NE(all.out.find("Top award                 \"EEE * 30\", 1 in 952.19 (its cycle)\n"),
+              std::string::npos);
     const capture::Run one = par({"--machine", "3"});
     EXPECT_EQ(one.code, 0);
     EXPECT_EQ(one.out.find("Reriv Eduvud"), std::string::npos);

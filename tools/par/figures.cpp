@@ -36,7 +36,8 @@ std::vector<MachineFigures> machineFigures(int first, int last, unsigned threads
         for (const uint64_t n : ConfidenceSpins)
             for (int l = 0; l < LevelCount; ++l) {
                 const double half = ConfidenceZ[l] * s.standardDeviation / std::sqrt(static_cast<double>(n));
-                f.confidence[i++] = {n, ConfidenceLevels[l], f.returnToPlayer - half, f.returnToPlayer + half};
+                f.confidence[i++] = {n, ConfidenceLevels[l], f.returnToPlayer - half,
+                                     f.returnToPlayer + half};
             }
         for (uint32_t k = 0; k < s.entryCount; ++k)
             if (s.entries[k].multiplier > f.topMultiplier) {
@@ -54,7 +55,8 @@ std::vector<MachineFigures> machineFigures(int first, int last, unsigned threads
     std::atomic<size_t> next{0};
     const auto work = [&] {
         for (size_t t; (t = next.fetch_add(1)) < tasks.size();)
-            all[tasks[t].figures].sessions[tasks[t].bet - 1] = sessionFigures(all[tasks[t].figures].sheet, tasks[t].bet);
+            all[tasks[t].figures].sessions[tasks[t].bet - 1] =
+                sessionFigures(all[tasks[t].figures].sheet, tasks[t].bet);
     };
     std::vector<std::thread> pool;
     const size_t helpers = std::min<size_t>(std::max(1u, threads), tasks.size()) - 1;

@@ -28,7 +28,8 @@ namespace {
 
 constexpr const char* Usage =
     "usage: dorurura-par [--machine N] [--format text|json|csv]\n"
-    "                                                        the PAR sheet of every machine, or of machine N\n"
+    "                                                        the PAR sheet of every machine, or of machine "
+    "N\n"
     "       dorurura-par --report FILE.pdf|FILE.svg [--machine N] [--seed S]\n"
     "                                                        the report as a printable document\n"
     "       dorurura-par --simulate COUNT [--seed S] [--machine N] [--threads T]\n"
@@ -231,9 +232,11 @@ std::string medianText(double spins) {
 
 void printConfidence(std::FILE* out, const MachineFigures& f) {
     const ParEntry& top = f.sheet.entries[f.topEntry];
-    std::fprintf(out, "\nVolatility index          %.4f: 1.645 standard deviations, the 90%% range of one spin\n",
+    std::fprintf(out,
+                 "\nVolatility index          %.4f: 1.645 standard deviations, the 90%% range of one spin\n",
                  f.volatilityIndex90);
-    std::fprintf(out, "Top award                 \"%s\", %s (its cycle)\n", top.pattern, oneIn(f.topChance).c_str());
+    std::fprintf(out, "Top award                 \"%s\", %s (its cycle)\n", top.pattern,
+                 oneIn(f.topChance).c_str());
     std::fprintf(out, "Largest win               %u coins per coin bet\n", f.topMultiplier);
     std::fprintf(out, "\nThe return after N spins lies, with the chance shown, between\n");
     std::fprintf(out, "%14s", "Spins");
@@ -277,16 +280,18 @@ void printSessions(std::FILE* out, const MachineFigures& f) {
         simulated = true;
         std::string interval = "       95% intervals:";
         for (int h = 0; h < HorizonCount; ++h)
-            interval += " " + percentText(s.brokeWithin[h].low) + " to " + percentText(s.brokeWithin[h].high) + ",";
+            interval +=
+                " " + percentText(s.brokeWithin[h].low) + " to " + percentText(s.brokeWithin[h].high) + ",";
         interval += " " + medianText(s.medianSpins.low) + " to " + medianText(s.medianSpins.high) + ", " +
                     percentText(s.doubleBeforeBroke.low) + " to " + percentText(s.doubleBeforeBroke.high);
         std::fprintf(out, "%s\n", interval.c_str());
     }
     if (bound > 0 || !simulated)
-        std::fprintf(out,
-                     "Exact: the chance of every amount of money carried from spin to spin (amounts too unlikely\n"
-                     "to matter left out, %.0e at most in all).\n",
-                     bound);
+        std::fprintf(
+            out,
+            "Exact: the chance of every amount of money carried from spin to spin (amounts too unlikely\n"
+            "to matter left out, %.0e at most in all).\n",
+            bound);
     if (simulated)
         std::fprintf(out, "Simulated: %s sessions from seed %u, with 95%% intervals.\n",
                      grouped(f.sessions[0].sessions).c_str(), f.sessions[0].seed);
@@ -340,14 +345,15 @@ void printJson(std::FILE* out, const std::vector<MachineFigures>& all) {
         for (int c = 0; c < SpanCount * LevelCount; ++c) {
             const ConfidenceRange& r = f.confidence[c];
             j += std::string(c == 0 ? "" : ", ") + "{\"spins\": " + std::to_string(r.spins) +
-                 ", \"level\": " + number(r.level) + ", \"low\": " + number(r.low) + ", \"high\": " + number(r.high) +
-                 "}";
+                 ", \"level\": " + number(r.level) + ", \"low\": " + number(r.low) +
+                 ", \"high\": " + number(r.high) + "}";
         }
         j += "],\n   \"entries\": [";
         for (uint32_t k = 0; k < s.entryCount; ++k) {
             const ParEntry& e = s.entries[k];
             j += std::string(k == 0 ? "\n    " : ",\n    ") + "{\"pattern\": " + quotedJson(e.pattern) +
-                 ", \"multiplier\": " + std::to_string(e.multiplier) + ", \"weight\": " + std::to_string(e.weight) +
+                 ", \"multiplier\": " + std::to_string(e.multiplier) +
+                 ", \"weight\": " + std::to_string(e.weight) +
                  ", \"chance\": " + number(chanceFraction(e.chance)) +
                  ", \"return\": " + number(chanceFraction(e.chance * e.multiplier)) + "}";
         }
@@ -355,23 +361,27 @@ void printJson(std::FILE* out, const std::vector<MachineFigures>& all) {
         for (int b = 0; b < f.bets; ++b) {
             const SessionFigures& ss = f.sessions[b];
             const auto interval = [&](const Estimate& e) {
-                return ss.exact ? std::string() : ", \"low\": " + number(e.low) + ", \"high\": " + number(e.high);
+                return ss.exact ? std::string()
+                                : ", \"low\": " + number(e.low) + ", \"high\": " + number(e.high);
             };
             const auto median = [](double m) { return m == 0 ? std::string("null") : number(m); };
-            j += std::string(b == 0 ? "\n    " : ",\n    ") + "{\"bet\": " + std::to_string(ss.bet) + ", \"brokeWithin\": [";
+            j += std::string(b == 0 ? "\n    " : ",\n    ") + "{\"bet\": " + std::to_string(ss.bet) +
+                 ", \"brokeWithin\": [";
             for (int h = 0; h < HorizonCount; ++h)
                 j += std::string(h == 0 ? "" : ", ") + "{\"spins\": " + std::to_string(Horizons[h]) +
                      ", \"chance\": " + number(ss.brokeWithin[h].value) + interval(ss.brokeWithin[h]) + "}";
             j += "], \"medianSpinsToBroke\": " + median(ss.medianSpins.value);
             if (!ss.exact)
-                j += ", \"medianLow\": " + median(ss.medianSpins.low) + ", \"medianHigh\": " + median(ss.medianSpins.high);
+                j += ", \"medianLow\": " + median(ss.medianSpins.low) +
+                     ", \"medianHigh\": " + median(ss.medianSpins.high);
             j += ", \"doubleBeforeBroke\": " + number(ss.doubleBeforeBroke.value);
             if (!ss.exact)
                 j += ", \"doubleLow\": " + number(ss.doubleBeforeBroke.low) +
                      ", \"doubleHigh\": " + number(ss.doubleBeforeBroke.high);
             j += std::string(", \"method\": \"") + (ss.exact ? "exact" : "simulated") + "\"";
             j += ss.exact ? ", \"errorBound\": " + number(ss.errorBound)
-                          : ", \"sessions\": " + std::to_string(ss.sessions) + ", \"seed\": " + std::to_string(ss.seed);
+                          : ", \"sessions\": " + std::to_string(ss.sessions) +
+                                ", \"seed\": " + std::to_string(ss.seed);
             j += "}";
         }
         j += "]}";
@@ -381,9 +391,10 @@ void printJson(std::FILE* out, const std::vector<MachineFigures>& all) {
 }
 
 void printCsv(std::FILE* out, const std::vector<MachineFigures>& all) {
-    std::fputs("machine,name,returnToPlayer,hitFrequency,paysMoreThanStake,standardDeviation,volatilityIndex90,"
-               "topAwardCycle,largestWinPerCoin\n",
-               out);
+    std::fputs(
+        "machine,name,returnToPlayer,hitFrequency,paysMoreThanStake,standardDeviation,volatilityIndex90,"
+        "topAwardCycle,largestWinPerCoin\n",
+        out);
     for (const MachineFigures& f : all)
         std::fprintf(out, "%d,%s,%s,%s,%s,%s,%s,%s,%u\n", f.sheet.machine,
                      quotedCsv(machineNames[f.sheet.machine]).c_str(), number(f.returnToPlayer).c_str(),
@@ -407,7 +418,8 @@ void printCsv(std::FILE* out, const std::vector<MachineFigures>& all) {
     for (const MachineFigures& f : all)
         for (int b = 0; b < f.bets; ++b) {
             const SessionFigures& s = f.sessions[b];
-            const auto row = [&](const char* figure, const std::string& spins, const Estimate& e, bool median) {
+            const auto row = [&](const char* figure, const std::string& spins, const Estimate& e,
+                                 bool median) {
                 const auto value = [&](double v) { return median && v == 0 ? std::string() : number(v); };
                 std::fprintf(out, "%d,%d,%s,%s,%s,%s,%s,%s\n", f.sheet.machine, s.bet, figure, spins.c_str(),
                              value(e.value).c_str(), value(e.low).c_str(), value(e.high).c_str(),
@@ -423,8 +435,8 @@ void printCsv(std::FILE* out, const std::vector<MachineFigures>& all) {
 void printSheet(std::FILE* out, const MachineFigures& f) {
     const ParSheet& s = f.sheet;
     printHeader(out, s.machine);
-    std::fprintf(out, "Win chance      %u in %u (%.2f%%): a draw from 0 to %u of at most %u wins\n\n", s.winChances,
-                 DrawRange, s.winChances / 100.0, DrawRange - 1, s.winChances - 1);
+    std::fprintf(out, "Win chance      %u in %u (%.2f%%): a draw from 0 to %u of at most %u wins\n\n",
+                 s.winChances, DrawRange, s.winChances / 100.0, DrawRange - 1, s.winChances - 1);
     std::fprintf(out, "  #  %-12s %5s %7s  %-20s %9s %14s %9s\n", "Pattern", "Pays", "Weight",
                  "Chance (exact)", "Chance", "Frequency", "Return");
     for (uint32_t k = 0; k < s.entryCount; ++k) {
@@ -553,7 +565,8 @@ bool outputWritten(std::FILE* out, std::FILE* err) {
     errno = 0;
     if (std::fflush(out) == 0 && std::ferror(out) == 0) return true;
     const int e = errno != 0 ? errno : earlier;
-    std::fprintf(err, "dorurura-par: cannot write standard output: %s\n", e != 0 ? std::strerror(e) : "write error");
+    std::fprintf(err, "dorurura-par: cannot write standard output: %s\n",
+                 e != 0 ? std::strerror(e) : "write error");
     return false;
 }
 
@@ -592,7 +605,8 @@ bool trace(std::FILE* out, std::FILE* err, int machine, uint64_t spins, uint32_t
 
 // The figures of `sessions` simulated sessions beside the exact ones, with whether each lies inside
 // the simulation's 95 % interval.
-void printSessionSimulation(std::FILE* out, std::FILE* err, int machine, uint64_t sessions, int bet, uint32_t seed) {
+void printSessionSimulation(std::FILE* out, std::FILE* err, int machine, uint64_t sessions, int bet,
+                            uint32_t seed) {
     const auto began = std::chrono::steady_clock::now();
     const SessionFigures sim = simulateSessions(machine, bet, sessions, seed);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -600,11 +614,12 @@ void printSessionSimulation(std::FILE* out, std::FILE* err, int machine, uint64_
     printHeader(out, machine);
     std::fprintf(out, "%s sessions of %d credits at bet %d from seed %u, each played until broke\n\n",
                  grouped(sessions).c_str(), InitialWallet.credits, bet, seed);
-    std::fprintf(out, "%-32s %11s  %-26s %18s\n", "", "Simulated", "95% interval", exact.exact ? "Exact" : "Simulated again");
+    std::fprintf(out, "%-32s %11s  %-26s %18s\n", "", "Simulated", "95% interval",
+                 exact.exact ? "Exact" : "Simulated again");
     const auto row = [&](const std::string& what, const std::string& value, const std::string& low,
                          const std::string& high, const std::string& truth, bool inside) {
-        std::fprintf(out, "%-32s %11s  %-26s %18s  %s\n", what.c_str(), value.c_str(), (low + " to " + high).c_str(),
-                     truth.c_str(), inside ? "inside" : "OUTSIDE");
+        std::fprintf(out, "%-32s %11s  %-26s %18s  %s\n", what.c_str(), value.c_str(),
+                     (low + " to " + high).c_str(), truth.c_str(), inside ? "inside" : "OUTSIDE");
     };
     for (int h = 0; h < HorizonCount; ++h) {
         const Estimate& e = sim.brokeWithin[h];
@@ -619,8 +634,8 @@ void printSessionSimulation(std::FILE* out, std::FILE* err, int machine, uint64_
         beyond(m) >= beyond(sim.medianSpins.low) && beyond(m) <= beyond(sim.medianSpins.high));
     const Estimate& d = sim.doubleBeforeBroke;
     const double t = exact.doubleBeforeBroke.value;
-    row("Reaches " + std::to_string(DoubleTarget) + " before going broke", percentText(d.value), percentText(d.low),
-        percentText(d.high), percentText(t), t >= d.low - 1e-12 && t <= d.high + 1e-12);
+    row("Reaches " + std::to_string(DoubleTarget) + " before going broke", percentText(d.value),
+        percentText(d.low), percentText(d.high), percentText(t), t >= d.low - 1e-12 && t <= d.high + 1e-12);
     std::fflush(out);
     std::fprintf(err, "dorurura-par: %s sessions in %.3f s\n", grouped(sessions).c_str(), elapsed);
 }
@@ -638,7 +653,9 @@ int parMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
         std::fputs(Usage, out);
         return outputWritten(out, err) ? 0 : 1;
     }
-    if (o.trace) return trace(out, err, o.machine < 0 ? 0 : o.machine, o.spins, o.seed) && outputWritten(out, err) ? 0 : 1;
+    if (o.trace)
+        return trace(out, err, o.machine < 0 ? 0 : o.machine, o.spins, o.seed) && outputWritten(out, err) ? 0
+                                                                                                          : 1;
     const int first = o.machine < 0 ? 0 : o.machine;
     const int last = o.machine < 0 ? MachineCount - 1 : o.machine;
     unsigned threads = o.threads;

@@ -31,7 +31,8 @@ constexpr const char* Mono = "DejaVu Sans Mono";
 enum class Align { Left, Centre, End };
 
 void font(cairo_t* cr, double size, bool bold = false, const char* face = Sans) {
-    cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
 }
 
@@ -61,17 +62,17 @@ void dashes(cairo_t* cr, int style) {
     static const double dot[] = {1, 2.2};
     static const double dashDot[] = {6, 2.5, 1.2, 2.5};
     switch (style) {
-    case 1:
-        cairo_set_dash(cr, dash, 2, 0);
-        break;
-    case 2:
-        cairo_set_dash(cr, dot, 2, 0);
-        break;
-    case 3:
-        cairo_set_dash(cr, dashDot, 4, 0);
-        break;
-    default:
-        cairo_set_dash(cr, nullptr, 0, 0);
+        case 1:
+            cairo_set_dash(cr, dash, 2, 0);
+            break;
+        case 2:
+            cairo_set_dash(cr, dot, 2, 0);
+            break;
+        case 3:
+            cairo_set_dash(cr, dashDot, 4, 0);
+            break;
+        default:
+            cairo_set_dash(cr, nullptr, 0, 0);
     }
 }
 
@@ -125,7 +126,8 @@ struct Chart {
     double x0, x1, y0, y1;
     bool logX;
     double px(double v) const {
-        const double t = logX ? (std::log10(v) - std::log10(x0)) / (std::log10(x1) - std::log10(x0)) : (v - x0) / (x1 - x0);
+        const double t = logX ? (std::log10(v) - std::log10(x0)) / (std::log10(x1) - std::log10(x0))
+                              : (v - x0) / (x1 - x0);
         return x + t * w;
     }
     double py(double v) const { return y + h - (v - y0) / (y1 - y0) * h; }
@@ -189,7 +191,8 @@ void legendSwatch(cairo_t* cr, double x, double y, double grey, const std::strin
     text(cr, x + 26, y, s);
 }
 
-void curve(cairo_t* cr, const Chart& c, const std::vector<std::pair<double, double>>& points, int style, double width) {
+void curve(cairo_t* cr, const Chart& c, const std::vector<std::pair<double, double>>& points, int style,
+           double width) {
     cairo_save(cr);
     cairo_rectangle(cr, c.x, c.y, c.w, c.h);
     cairo_clip(cr);
@@ -243,7 +246,8 @@ std::vector<std::pair<double, double>> simulatedRun(int machine, uint64_t spins,
         uint32_t draws = 0;
         paid += entryMultiplier(m, decideSpin(m, state, draws));
         if (static_cast<double>(n) >= nextPoint) {
-            points.emplace_back(static_cast<double>(n), 100.0 * static_cast<double>(paid) / static_cast<double>(n));
+            points.emplace_back(static_cast<double>(n),
+                                100.0 * static_cast<double>(paid) / static_cast<double>(n));
             nextPoint *= std::pow(10.0, 1.0 / 80);
         }
     }
@@ -292,7 +296,8 @@ void funnelChart(cairo_t* cr, Chart c, const MachineFigures& f, uint32_t seed) {
     legendLine(cr, c.x - 30, ly, 0, 0.9, "a run from seed " + std::to_string(seed));
     legendLine(cr, c.x - 30, ly + 11, 1, 0.8, "the return, " + fixed(rtp, 3) + "%");
     for (int l = 0; l < LevelCount; ++l)
-        legendSwatch(cr, c.x + c.w / 2 + 6, ly + 11 * l, greys[l], fixed(100 * ConfidenceLevels[l], 0) + "% of runs inside");
+        legendSwatch(cr, c.x + c.w / 2 + 6, ly + 11 * l, greys[l],
+                     fixed(100 * ConfidenceLevels[l], 0) + "% of runs inside");
 }
 
 // The headline figures: a label above each value, in a grid of four columns.
@@ -310,14 +315,16 @@ void headlines(cairo_t* cr, double y, const std::vector<std::pair<std::string, s
 
 void pageFooter(cairo_t* cr, const std::string& note, int page, int pages) {
     font(cr, 7.5);
-    text(cr, Right, Margin + 2, "page " + std::to_string(page) + " of " + std::to_string(pages), Align::End, 0.3);
+    text(cr, Right, Margin + 2, "page " + std::to_string(page) + " of " + std::to_string(pages), Align::End,
+         0.3);
     line(cr, Margin, PageHeight - 46, Right, PageHeight - 46, 0.5, 0.55);
     font(cr, 7);
     double y = PageHeight - 36;
     size_t start = 0;
     while (start < note.size()) {
         const size_t nl = note.find('\n', start);
-        text(cr, Margin, y, note.substr(start, nl == std::string::npos ? std::string::npos : nl - start), Align::Left, 0.25);
+        text(cr, Margin, y, note.substr(start, nl == std::string::npos ? std::string::npos : nl - start),
+             Align::Left, 0.25);
         y += 9;
         if (nl == std::string::npos) break;
         start = nl + 1;
@@ -345,14 +352,16 @@ void sessionTable(cairo_t* cr, double y, const MachineFigures& f) {
         text(cr, cols[0], y, std::to_string(s.bet), Align::End);
         // A simulated figure comes with the half-width of its 95 % interval.
         const auto chance = [&](const Estimate& e) {
-            return s.exact ? percent(e.value) : fixed(100 * e.value, 1) + " \u00b1" + percent((e.high - e.low) / 2, 1);
+            return s.exact ? percent(e.value)
+                           : fixed(100 * e.value, 1) + " \u00b1" + percent((e.high - e.low) / 2, 1);
         };
         if (!s.exact) font(cr, 7.5);
         for (int h = 0; h < HorizonCount; ++h)
             text(cr, cols[1 + h], y, chance(s.brokeWithin[h]), Align::End);
         text(cr, cols[5], y,
              s.exact ? median(s.medianSpins.value)
-                     : median(s.medianSpins.value) + " (" + median(s.medianSpins.low) + "\u2013" + median(s.medianSpins.high) + ")",
+                     : median(s.medianSpins.value) + " (" + median(s.medianSpins.low) + "\u2013" +
+                           median(s.medianSpins.high) + ")",
              Align::End);
         text(cr, cols[6], y, chance(s.doubleBeforeBroke), Align::End);
         text(cr, cols[7], y, s.exact ? "exact" : "simulated", Align::End);
@@ -360,10 +369,12 @@ void sessionTable(cairo_t* cr, double y, const MachineFigures& f) {
     font(cr, 7.5);
     text(cr, Margin, y + 14,
          "A session starts with " + std::to_string(InitialWallet.credits) +
-             " credits. After every spin the game takes the same bet again, one coin when the credits cannot cover it;",
+             " credits. After every spin the game takes the same bet again, one coin when the credits cannot "
+             "cover it;",
          Align::Left, 0.3);
     text(cr, Margin, y + 23,
-         "the player is broke when they cannot cover one coin. The money is the credits with the bet staked.", Align::Left, 0.3);
+         "the player is broke when they cannot cover one coin. The money is the credits with the bet staked.",
+         Align::Left, 0.3);
 }
 
 void machinePage(cairo_t* cr, const MachineFigures& f, uint32_t seed, int page, int pages) {
@@ -373,8 +384,8 @@ void machinePage(cairo_t* cr, const MachineFigures& f, uint32_t seed, int page, 
     text(cr, Margin, Margin + 14, machineNames[s.machine]);
     font(cr, 9);
     text(cr, Margin, Margin + 30,
-         "Machine " + std::to_string(s.machine) + "  \u00b7  " + std::to_string(d.reelCount) + " reels  \u00b7  bet 1 to " +
-             std::to_string(d.maxBet) + " coins  \u00b7  PAR report",
+         "Machine " + std::to_string(s.machine) + "  \u00b7  " + std::to_string(d.reelCount) +
+             " reels  \u00b7  bet 1 to " + std::to_string(d.maxBet) + " coins  \u00b7  PAR report",
          Align::Left, 0.3);
     const ParEntry& top = s.entries[f.topEntry];
     headlines(cr, Margin + 54,
@@ -457,10 +468,12 @@ void machinePage(cairo_t* cr, const MachineFigures& f, uint32_t seed, int page, 
         text(cr, x, axisY + 11, fixed(v, -1), Align::Centre);
     }
     font(cr, 8);
-    text(cr, bars.x + bars.w / 2, axisY + 22, "share of the return to player (% of the stake)", Align::Centre);
+    text(cr, bars.x + bars.w / 2, axisY + 22, "share of the return to player (% of the stake)",
+         Align::Centre);
     font(cr, 7.5);
     text(cr, Margin, axisY + 22,
-         "pattern: one symbol per reel, _ a blank stop, ? any stop;  cycle: one spin in N shows it", Align::Left, 0.3);
+         "pattern: one symbol per reel, _ a blank stop, ? any stop;  cycle: one spin in N shows it",
+         Align::Left, 0.3);
 
     y = axisY + 50;
     heading(cr, y, "How long " + std::to_string(InitialWallet.credits) + " credits last");
@@ -474,13 +487,16 @@ void machinePage(cairo_t* cr, const MachineFigures& f, uint32_t seed, int page, 
     funnelChart(cr, {Margin + 44, chartTop, chartW, chartH, 100, 1e7, 0, 1, true}, f, seed);
     sessionChart(cr, {Right - chartW, chartTop, chartW, chartH, 1, SessionSpins, 0, 100, true}, f);
 
-    const std::string method =
-        f.sessions[0].exact ? "The session figures are exact: the chance of every amount of money is carried from spin to spin."
-                            : "The session figures are simulated, with \u00b1 their 95% intervals.";
+    const std::string method = f.sessions[0].exact
+                                   ? "The session figures are exact: the chance of every amount of money is "
+                                     "carried from spin to spin."
+                                   : "The session figures are simulated, with \u00b1 their 95% intervals.";
     pageFooter(cr,
-               "Every figure comes from the machine's own tables and the game's spin decision, taking each draw of 0 to " +
-                   std::to_string(DrawRange - 1) + " as equally likely.\n" + method + "\nThe run drawn in the funnel is " +
-                   grouped(10000000) + " spins from seed " + std::to_string(seed) + ", decided as the game decides them.",
+               "Every figure comes from the machine's own tables and the game's spin decision, taking each "
+               "draw of 0 to " +
+                   std::to_string(DrawRange - 1) + " as equally likely.\n" + method +
+                   "\nThe run drawn in the funnel is " + grouped(10000000) + " spins from seed " +
+                   std::to_string(seed) + ", decided as the game decides them.",
                page, pages);
 }
 
@@ -488,7 +504,8 @@ void summaryPage(cairo_t* cr, const std::vector<MachineFigures>& all, int pages)
     font(cr, 20, true);
     text(cr, Margin, Margin + 14, "dorurura: PAR report");
     font(cr, 9);
-    text(cr, Margin, Margin + 30, "The four machines side by side; a page for each machine follows.", Align::Left, 0.3);
+    text(cr, Margin, Margin + 30, "The four machines side by side; a page for each machine follows.",
+         Align::Left, 0.3);
 
     double y = Margin + 62;
     heading(cr, y, "The machines compared");
@@ -497,41 +514,53 @@ void summaryPage(cairo_t* cr, const std::vector<MachineFigures>& all, int pages)
     y += 18;
     font(cr, 8, true);
     for (size_t i = 0; i < all.size(); ++i)
-        text(cr, first + colW * (static_cast<double>(i) + 1) - 4, y, machineNames[all[i].sheet.machine], Align::End);
+        text(cr, first + colW * (static_cast<double>(i) + 1) - 4, y, machineNames[all[i].sheet.machine],
+             Align::End);
     line(cr, Margin, y + 4, Right, y + 4, 0.4);
-    const auto row = [&](const std::string& label, const std::function<std::string(const MachineFigures&)>& value) {
+    const auto row = [&](const std::string& label,
+                         const std::function<std::string(const MachineFigures&)>& value) {
         y += 13;
         font(cr, 8.5);
         text(cr, Margin, y, label);
         for (size_t i = 0; i < all.size(); ++i)
             text(cr, first + colW * (static_cast<double>(i) + 1) - 4, y, value(all[i]), Align::End);
     };
-    row("Reels", [](const MachineFigures& f) { return std::to_string(machineDefs[f.sheet.machine].reelCount); });
-    row("Win chance", [](const MachineFigures& f) { return percent(static_cast<double>(f.sheet.winChances) / DrawRange); });
+    row("Reels",
+        [](const MachineFigures& f) { return std::to_string(machineDefs[f.sheet.machine].reelCount); });
+    row("Win chance",
+        [](const MachineFigures& f) { return percent(static_cast<double>(f.sheet.winChances) / DrawRange); });
     row("Return to player", [](const MachineFigures& f) { return percent(f.returnToPlayer, 3); });
     row("Hit frequency", [](const MachineFigures& f) { return percent(f.hitFrequency); });
     row("Pays more than the stake", [](const MachineFigures& f) { return percent(f.overStake); });
-    row("Standard deviation per coin", [](const MachineFigures& f) { return fixed(f.sheet.standardDeviation, 4); });
+    row("Standard deviation per coin",
+        [](const MachineFigures& f) { return fixed(f.sheet.standardDeviation, 4); });
     row("Volatility index (90%)", [](const MachineFigures& f) { return fixed(f.volatilityIndex90, 3); });
     row("Top award cycle", [](const MachineFigures& f) { return oneIn(chanceFraction(f.topChance)); });
-    row("Largest win per coin", [](const MachineFigures& f) { return std::to_string(f.topMultiplier) + " coins"; });
+    row("Largest win per coin",
+        [](const MachineFigures& f) { return std::to_string(f.topMultiplier) + " coins"; });
     row("Return after 1,000 spins (95%)", [](const MachineFigures& f) {
         const ConfidenceRange& r = f.confidence[1 * LevelCount + 1];
         return fixed(100 * r.low, 1) + " to " + percent(r.high, 1);
     });
     for (const int bet : {1, 5}) {
         const std::string at = " at bet " + std::to_string(bet);
-        row("Broke within 100 spins" + at, [&](const MachineFigures& f) { return percent(f.sessions[std::min(bet, f.bets) - 1].brokeWithin[1].value); });
-        row("Median spins to broke" + at, [&](const MachineFigures& f) { return median(f.sessions[std::min(bet, f.bets) - 1].medianSpins.value); });
-        row("Reaches " + std::to_string(DoubleTarget) + " before broke" + at,
-            [&](const MachineFigures& f) { return percent(f.sessions[std::min(bet, f.bets) - 1].doubleBeforeBroke.value); });
+        row("Broke within 100 spins" + at, [&](const MachineFigures& f) {
+            return percent(f.sessions[std::min(bet, f.bets) - 1].brokeWithin[1].value);
+        });
+        row("Median spins to broke" + at, [&](const MachineFigures& f) {
+            return median(f.sessions[std::min(bet, f.bets) - 1].medianSpins.value);
+        });
+        row("Reaches " + std::to_string(DoubleTarget) + " before broke" + at, [&](const MachineFigures& f) {
+            return percent(f.sessions[std::min(bet, f.bets) - 1].doubleBeforeBroke.value);
+        });
     }
 
     // The return with its 95 % range after 1,000 and 100,000 spins, machine by machine.
     y += 36;
     heading(cr, y, "Return to player and where 95% of runs end");
     const double rowH = 26;
-    Chart c{Margin + 110, y + 16, Right - Margin - 110, rowH * static_cast<double>(all.size()), 60, 140, 0, 1, false};
+    Chart c{Margin + 110, y + 16, Right - Margin - 110, rowH * static_cast<double>(all.size()), 60, 140, 0, 1,
+            false};
     for (const MachineFigures& f : all) {
         const ConfidenceRange& r = f.confidence[1 * LevelCount + 1];
         c.x0 = std::min(c.x0, std::floor(100 * r.low / 10) * 10);
@@ -550,7 +579,8 @@ void summaryPage(cairo_t* cr, const std::vector<MachineFigures>& all, int pages)
         line(cr, c.px(100 * thousand.low), my - 4, c.px(100 * thousand.low), my + 4, 1.0);
         line(cr, c.px(100 * thousand.high), my - 4, c.px(100 * thousand.high), my + 4, 1.0);
         cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
-        cairo_rectangle(cr, c.px(100 * lakh.low), my - 4.5, std::max(1.5, c.px(100 * lakh.high) - c.px(100 * lakh.low)), 9);
+        cairo_rectangle(cr, c.px(100 * lakh.low), my - 4.5,
+                        std::max(1.5, c.px(100 * lakh.high) - c.px(100 * lakh.low)), 9);
         cairo_fill_preserve(cr);
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_set_line_width(cr, 0.6);
@@ -585,20 +615,25 @@ void summaryPage(cairo_t* cr, const std::vector<MachineFigures>& all, int pages)
     y = ly + 26;
     heading(cr, y, "How long " + std::to_string(InitialWallet.credits) + " credits last at bet 1");
     const double top = y + 22;
-    const Chart s{Margin + 44, top, Right - Margin - 54, PageHeight - 60 - top - 40, 1, SessionSpins, 0, 100, true};
-    axes(cr, s, 0, 20, "spins played (log scale)", "chance still playing (%)", [](double v) { return fixed(v, 0); });
+    const Chart s{Margin + 44, top, Right - Margin - 54, PageHeight - 60 - top - 40, 1, SessionSpins, 0,
+                  100,         true};
+    axes(cr, s, 0, 20, "spins played (log scale)", "chance still playing (%)",
+         [](double v) { return fixed(v, 0); });
     cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, s.x + 6, s.y + s.h - 6 - 13.0 * static_cast<double>(all.size()) - 4, 130, 13.0 * static_cast<double>(all.size()) + 4);
+    cairo_rectangle(cr, s.x + 6, s.y + s.h - 6 - 13.0 * static_cast<double>(all.size()) - 4, 130,
+                    13.0 * static_cast<double>(all.size()) + 4);
     cairo_fill(cr);
     for (size_t i = 0; i < all.size(); ++i) {
         curve(cr, s, stillPlaying(all[i].sessions[0]), static_cast<int>(i % 4), 1.4);
-        legendLine(cr, s.x + 10, s.y + s.h - 6 - 13.0 * static_cast<double>(all.size() - 1 - i) - 2, static_cast<int>(i % 4), 1.4,
-                   machineNames[all[i].sheet.machine]);
+        legendLine(cr, s.x + 10, s.y + s.h - 6 - 13.0 * static_cast<double>(all.size() - 1 - i) - 2,
+                   static_cast<int>(i % 4), 1.4, machineNames[all[i].sheet.machine]);
     }
     pageFooter(cr,
                "A session starts with " + std::to_string(InitialWallet.credits) +
-                   " credits; after every spin the game takes the same bet again, one coin when the credits cannot cover it,\n"
-                   "and the player is broke when they cannot cover one coin. The return after N spins lies within RTP \u00b1 z\u00b7\u03c3/\u221aN.",
+                   " credits; after every spin the game takes the same bet again, one coin when the credits "
+                   "cannot cover it,\n"
+                   "and the player is broke when they cannot cover one coin. The return after N spins lies "
+                   "within RTP \u00b1 z\u00b7\u03c3/\u221aN.",
                1, pages);
 }
 
@@ -619,8 +654,8 @@ cairo_status_t writeTo(void* closure, const unsigned char* data, unsigned int le
 }
 
 // Draws pages first to last of the report (0 the summary, k machine k - 1 of all) into one file.
-bool drawFile(const std::string& name, bool pdf, const std::vector<MachineFigures>& all, bool summary, int firstPage,
-              int lastPage, uint32_t seed, std::string& problem) {
+bool drawFile(const std::string& name, bool pdf, const std::vector<MachineFigures>& all, bool summary,
+              int firstPage, int lastPage, uint32_t seed, std::string& problem) {
     const auto failed = [&](int e) {
         problem = "cannot write " + escapedText(name, 200) + ": " + std::strerror(e);
         return false;
@@ -628,8 +663,9 @@ bool drawFile(const std::string& name, bool pdf, const std::vector<MachineFigure
     errno = 0;
     Sink sink{std::fopen(name.c_str(), "wb"), 0};
     if (sink.file == nullptr) return failed(errno != 0 ? errno : EIO);
-    cairo_surface_t* surface = pdf ? cairo_pdf_surface_create_for_stream(writeTo, &sink, PageWidth, PageHeight)
-                                   : cairo_svg_surface_create_for_stream(writeTo, &sink, PageWidth, PageHeight);
+    cairo_surface_t* surface =
+        pdf ? cairo_pdf_surface_create_for_stream(writeTo, &sink, PageWidth, PageHeight)
+            : cairo_svg_surface_create_for_stream(writeTo, &sink, PageWidth, PageHeight);
     if (pdf) {
         cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "dorurura: PAR report");
         cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "dorurura-par");

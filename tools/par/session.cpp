@@ -300,6 +300,7 @@ SessionFigures simulateSessions(int machine, int bet, uint64_t sessions, uint32_
     };
     const double half = static_cast<double>(sessions) / 2;
     const double spread95 = Z95 * std::sqrt(static_cast<double>(sessions)) / 2;
-    f.medianSpins = {at(std::ceil(half)), at(std::floor(half - spread95)), at(std::ceil(half + spread95) + 1)};
+    f.medianSpins = {at(std::ceil(half)), at(std::floor(half - spread95)),
+                     at(std::ceil(half + spread95) + 1)};
     return f;
 }
