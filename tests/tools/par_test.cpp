@@ -31,7 +31,7 @@ TEST(ParSheet, AgreesWithTheGamesOwnSpinDecision) {
         useMachineRules(static_cast<uint8_t>(m));
         uint64_t paidPerWinDraw = 0;
         uint64_t perEntry[MaxPayEntries] = {};
-        for (uint32_t w = 0; w < 10000; ++w) {
+        for (uint32_t w = 0; w < DrawRange; ++w) {
             RandomSource::state = draws::stateForDraws(0, w);
             chooseOutcome();
             paidPerWinDraw += pendingMultiplier;
@@ -42,7 +42,7 @@ TEST(ParSheet, AgreesWithTheGamesOwnSpinDecision) {
         EXPECT_EQ(sheet.returnNumerator, paidPerWinDraw * sheet.winChances) << "machine " << m;
         for (uint32_t k = 0; k < sheet.entryCount; ++k)
             EXPECT_EQ(sheet.entries[k].weight, perEntry[k]) << "machine " << m << " entry " << k;
-        EXPECT_EQ(sheet.hitChance, uint64_t{sheet.winChances} * 10000u);
+        EXPECT_EQ(sheet.hitChance, uint64_t{sheet.winChances} * DrawRange);
     }
     const ParSheet first = computeParSheet(0);
     EXPECT_EQ(first.winChances, 5001u);
@@ -61,6 +61,8 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
     for (const char* name : {"Reriv Eduvud", "Dodore du Zevud", "Dudavid Udidizo", "Rorav'i Rariv"})
         EXPECT_NE(all.out.find(name), std::string::npos) << name;
     EXPECT_NE(all.out.find("Return to player          395079/390625 = 101.140%"), std::string::npos);
+    EXPECT_NE(all.out.find("Top award                 \"EEE * 30\", 1 in 952.19 (its cycle)\n"),
+              std::string::npos);
     const capture::Run one = par({"--machine", "3"});
     EXPECT_EQ(one.code, 0);
     EXPECT_EQ(one.out.find("Reriv Eduvud"), std::string::npos);
@@ -75,6 +77,13 @@ TEST(ParProgram, PrintsEverySheetOrOneAndRefusesBadArguments) {
         {"--simulate", "5", "--threads", "0"},
         {"--simulate", "5", "--threads", "65"},
         {"--threads", "2"},
+        {"--format", "xml"},
+        {"--format", "json", "--trace"},
+        {"--report", "par.png"},
+        {"--report", "par.pdf", "--simulate", "5"},
+        {"--bet", "2"},
+        {"--simulate", "5", "--bet", "6"},
+        {"--simulate", "5", "--bet", "2", "--threads", "2"},
     };
     for (const auto& args : bad) {
         const capture::Run r = par(args);
@@ -97,7 +106,7 @@ TEST(ParProgram, TraceDrawsAsTheGameDoes) {
     for (size_t i = 0; i < r.lines.size(); ++i) {
         const std::string& line = r.lines[i];
         const uint32_t before = RandomSource::state;
-        const uint32_t draw = RandomSource::below(10000);
+        const uint32_t draw = RandomSource::below(DrawRange);
         RandomSource::state = before;
         chooseOutcome();
         const uint32_t delay = 1500 + RandomSource::below(1500);

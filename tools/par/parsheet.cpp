@@ -11,9 +11,9 @@ ParSheet computeParSheet(int machine) {
     sheet.winChances = static_cast<uint32_t>(d.winThreshold) + 1;
     sheet.entryCount = countPayEntries(d.payTable);
 
-    // How many of the 10000 entry draws pick each entry, by the game's own choice.
+    // How many of the DrawRange entry draws pick each entry, by the game's own choice.
     useMachineRules(static_cast<uint8_t>(machine));
-    for (uint32_t w = 0; w < 10000; ++w) {
+    for (uint32_t w = 0; w < DrawRange; ++w) {
         const uint32_t k = payEntryForDraw(w);
         if (k < sheet.entryCount) ++sheet.entries[k].weight;
     }

@@ -6,19 +6,19 @@
 
 #include "rules/machines.h"
 
-// Chances are exact fractions over 10000 x 10000: the win draw, then the entry draw.
-constexpr uint64_t ChanceDenominator = 100000000u;
+// Chances are exact fractions over DrawRange x DrawRange: the win draw, then the entry draw.
+constexpr uint64_t ChanceDenominator = uint64_t{DrawRange} * DrawRange;
 
 struct ParEntry {
     const char* pattern;
     uint32_t multiplier;
-    uint32_t weight;  // how many of the 10000 entry draws pick this entry
+    uint32_t weight;  // how many of the DrawRange entry draws pick this entry
     uint64_t chance;  // spins out of ChanceDenominator that show this entry
 };
 
 struct ParSheet {
     int machine;
-    uint32_t winChances;  // winThreshold + 1, out of 10000
+    uint32_t winChances;  // winThreshold + 1, out of DrawRange
     uint32_t entryCount;
     ParEntry entries[MaxPayEntries];
     uint64_t returnNumerator;  // return to player = returnNumerator / ChanceDenominator
