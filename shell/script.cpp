@@ -436,8 +436,10 @@ bool loadScript(const std::string& file, Script& script, std::string& problem) {
     // Read in chunks, and stop past the limit (which parseScript refuses), so a pipe cannot fill
     // the memory either. A file's text is read into room made for it at once.
     std::string text;
-    if (type == std::filesystem::file_type::regular)
-        text.reserve(std::min<uintmax_t>(std::filesystem::file_size(file, error), MaxScriptBytes) + 1);
+    if (type == std::filesystem::file_type::regular) {
+        const uintmax_t size = std::min<uintmax_t>(std::filesystem::file_size(file, error), MaxScriptBytes);
+        text.reserve(static_cast<size_t>(size) + 1);
+    }
     std::vector<char> chunk(size_t{1} << 16);
     while (in && text.size() <= MaxScriptBytes) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
