@@ -173,8 +173,9 @@ bool startRecording(const std::string& path, std::string& problem) {
         problem = "cannot write " + escapedText(path, 4096) + ": not a regular file";
         return false;
     };
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return notRegular();
+    struct stat info;  // (a folder cannot be opened, and says so)
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return notRegular();
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == ENXIO) return notRegular();  // a pipe after all

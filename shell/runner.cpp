@@ -76,7 +76,8 @@ bool expectHolds(const ScriptCommand& c, const PassInfo& pass) {
 // could hold the run forever. Gives "" or why it could not.
 std::string writeShot(const std::string& path) {
     struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return "not a regular file";
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return "not a regular file";  // a folder cannot be opened, and says so
     errno = 0;
     if (platformWriteDisplayPng(path.c_str())) return "";
     return errno != 0 ? std::strerror(errno) : "the picture could not be made";
