@@ -14,12 +14,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
+
+#include "platform/text.h"
 
 namespace {
 
 constexpr char Request[] = "front\n";
 constexpr char Answer[] = "here\n";
 constexpr int ClientPatience = 120;  // polls to wait for a connected client's request
+
+const SingleCopy* shared = nullptr;  // the lock later claims in this process share
 
 // A folder of our own: a directory owned by this user, not writable by others.
 bool privateFolder(const char* path) {
@@ -90,37 +95,50 @@ size_t singleCopyFolder(const char* override, char* folder, size_t size, char* p
     if (problem && problemSize > 0) problem[0] = 0;
     if (!folder || size == 0) return 0;
     folder[0] = 0;
-    const auto refuse = [&](const char* before, const char* path, const char* after) {
-        if (problem && problemSize > 0) std::snprintf(problem, problemSize, "%s%s%s", before, path, after);
+    // One line, the path escaped and, when it does not fit, cut with "...".
+    const auto refuse = [&](const char* before, const std::string& path, const char* after) {
+        if (!problem || problemSize == 0) return size_t{0};
+        const size_t fixed = std::strlen(before) + std::strlen(after) + 1;
+        const size_t room = problemSize > fixed + 3 ? problemSize - fixed - 3 : 0;
+        std::string shown = escapedText(path);
+        if (shown.size() > room) {
+            shown.clear();
+            for (const char c : path) {
+                const std::string next = escapedText(std::string_view(&c, 1));
+                if (shown.size() + next.size() > room) break;
+                shown += next;
+            }
+            shown += "...";
+        }
+        std::snprintf(problem, problemSize, "%s%s%s", before, shown.c_str(), after);
         return size_t{0};
     };
-    char fallback[512];
-    const char* chosen = override && *override ? override : nullptr;
-    if (!chosen) {
+    std::string chosen = override && *override ? override : "";
+    if (chosen.empty()) {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         const char* cache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
-        if (runtime && *runtime && privateFolder(runtime)) {
+        // A runtime folder whose name is too long to keep is passed over, as an unset one is.
+        const bool runtimeFits = runtime && *runtime && std::strlen(runtime) < size;
+        if (runtimeFits && privateFolder(runtime)) {
             chosen = runtime;
-        } else if (cache && *cache == '/') {
-            std::snprintf(fallback, sizeof fallback, "%s/dorurura", cache);
-            chosen = fallback;
-        } else if (home && *home == '/') {
-            std::snprintf(fallback, sizeof fallback, "%s/.cache", home);
-            mkdir(fallback, 0700);  // the usual place for it; its absence shows below
-            std::snprintf(fallback, sizeof fallback, "%s/.cache/dorurura", home);
-            chosen = fallback;
         } else {
-            return refuse("neither XDG_RUNTIME_DIR nor HOME names a folder", "", "");
+            if (cache && *cache == '/') {
+                chosen = std::string(cache) + "/dorurura";
+            } else if (home && *home == '/') {
+                mkdir((std::string(home) + "/.cache").c_str(), 0700);  // the usual place; its absence shows below
+                chosen = std::string(home) + "/.cache/dorurura";
+            } else {
+                return refuse("neither XDG_RUNTIME_DIR nor HOME names a folder", "", "");
+            }
+            if (mkdir(chosen.c_str(), 0700) != 0 && errno != EEXIST) return refuse("cannot make the folder ", chosen, "");
         }
-        if (chosen == fallback && mkdir(fallback, 0700) != 0 && errno != EEXIST)
-            return refuse("cannot make the folder ", fallback, "");
     }
-    if (!privateFolder(chosen)) return refuse("", chosen, " is not a folder of this user's that only they can write to");
-    int n = std::snprintf(folder, size, "%s", chosen);
-    if (n > 0 && static_cast<size_t>(n) < size) return static_cast<size_t>(n);
-    folder[0] = 0;
-    return refuse("the folder's name is too long: ", chosen, "");
+    if (!privateFolder(chosen.c_str()))
+        return refuse("", chosen, " is not a folder of this user's that only they can write to");
+    if (chosen.size() >= size) return refuse("the folder's name is too long: ", chosen, "");
+    std::memcpy(folder, chosen.c_str(), chosen.size() + 1);
+    return chosen.size();
 }
 
 int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
@@ -134,6 +152,13 @@ int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     if (copy->folderFd < 0 || !socketAddress(folder, copy->folderFd, copy->socketName, copy->address)) return -1;
     int fd = openat(copy->folderFd, lockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
+    struct stat mine, held;
+    if (shared && shared->lockFd >= 0 && fstat(fd, &mine) == 0 && fstat(shared->lockFd, &held) == 0 &&
+        mine.st_dev == held.st_dev && mine.st_ino == held.st_ino) {
+        close(fd);
+        copy->lockFd = fcntl(shared->lockFd, F_DUPFD_CLOEXEC, 0);  // the same lock, held while any copy is open
+        return copy->lockFd >= 0 ? 1 : -1;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         close(fd);
@@ -141,6 +166,10 @@ int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     }
     copy->lockFd = fd;
     return 1;
+}
+
+void singleCopyShareInProcess(const SingleCopy* copy) {
+    shared = copy;
 }
 
 int singleCopyListen(SingleCopy* copy) {
@@ -218,6 +247,7 @@ int singleCopyRequestFront(const char* folder, const char* name, int patienceMs)
 
 void singleCopyRelease(SingleCopy* copy) {
     if (!copy) return;
+    if (copy == shared) shared = nullptr;
     for (int& client : copy->clients)
         closeFd(&client);
     if (copy->listenFd >= 0) {

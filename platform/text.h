@@ -23,14 +23,21 @@ inline std::string utf8FromUtf16(std::u16string_view text) {
     return out;
 }
 
-// Bytes shown safely in a message or a comment: printable ASCII as it is, any other byte and the
-// backslash as \xHH, so nothing reaches a terminal as a control or ends a line; cut after `most`
-// bytes with "...".
-inline std::string escapedText(std::string_view text, size_t most = std::string_view::npos) {
+// How escapedText shows a backslash: doubled, in a message; or as \x5c, where a doubled one could
+// still end a line and join the next to it (a C++ comment).
+enum class Backslash { Doubled, Hex };
+
+// Bytes shown safely in a message or a comment: printable ASCII as it is, the backslash as said,
+// any other byte as \xHH, so nothing reaches a terminal as a control or ends a line; cut after
+// `most` bytes with "...".
+inline std::string escapedText(std::string_view text, size_t most = std::string_view::npos,
+                               Backslash backslash = Backslash::Doubled) {
     std::string out;
     for (const char c : text.substr(0, most)) {
         const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b < 0x7F && c != '\\') {
+        if (c == '\\' && backslash == Backslash::Doubled) {
+            out += "\\\\";
+        } else if (b >= 0x20 && b < 0x7F && c != '\\') {
             out += c;
         } else {
             out.append("\\x").append(1, "0123456789abcdef"[b >> 4]).append(1, "0123456789abcdef"[b & 0xF]);

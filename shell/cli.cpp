@@ -26,6 +26,9 @@ const char* const programUsage =
 
 namespace {
 
+// The bytes of a word from the command line that a message shows.
+constexpr size_t MaxShown = 40;
+
 struct NumberOption {
     const char* flag;
     uint64_t min;
@@ -72,7 +75,7 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, s
             const char* value = argv[++i];
             if (!parseDecimal(value, limit->max, n) || n < limit->min) {
                 problem = flag + " takes a whole number from " + std::to_string(limit->min) + " to " +
-                          std::to_string(limit->max) + ", not '" + value + "'";
+                          std::to_string(limit->max) + ", not '" + escapedText(value, MaxShown) + "'";
                 return false;
             }
             if (flag == "--scale") o.scale = static_cast<int>(n);
@@ -86,7 +89,7 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& o, s
                 msPerPassGiven = true;
             }
         } else {
-            problem = "unknown option '" + flag + "'";
+            problem = "unknown option '" + escapedText(flag, MaxShown) + "'";
             return false;
         }
     }

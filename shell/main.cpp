@@ -1,11 +1,18 @@
 // The desktop program: the game in an SDL2 window (recorded, if asked), or a script on the headless
 // backend, or a script shown in the window.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/catalogue.h"
 #include "platform/host.h"
 #include "platform/sdl.h"
+#include "platform/single_copy.h"
+#include "platform/text.h"
 #include "res/resource.h"
 #include "shell/cli.h"
 #include "shell/record.h"
@@ -14,21 +21,60 @@
 #include "shell/sound.h"
 #include "shell/window.h"
 
+namespace {
+
+constexpr const char* SilentCopy = "dorurura: another copy is running but does not answer\n";
+
+// A standard stream that is closed gets /dev/null, opened the other way round: a file the program
+// opens later (a recording, a shot) cannot take its number, and writing to it still fails.
+void holdClosedStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+        if (held >= 0 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
+}
+
+// Writes text to the standard output; gives the exit code, 1 (said on stderr) when it could not.
+int writeOut(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+    std::fprintf(stderr, "dorurura: cannot write standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
+// Before a recording touches its file: whether this is the copy that plays. Takes the single-copy
+// lock, which the window's own claim then shares; when another copy holds it, asks that one to
+// come forward and gives its exit code in `code`.
+bool claimTheGame(SingleCopy& copy, int& code) {
+    char folder[1024], problem[512];
+    WCHAR className[100] = {};
+    LoadStringW(instanceFromCatalogue(&dorururaCatalogue), IDS_CLASS, className, 100);
+    const std::string name = utf8FromUtf16(className);
+    // Without a folder nothing is enforced; the window says so.
+    if (!singleCopyFolder(nullptr, folder, sizeof folder, problem, sizeof problem)) return true;
+    const int claimed = singleCopyClaim(&copy, folder, name.c_str());
+    if (claimed == 1) singleCopyShareInProcess(&copy);
+    if (claimed != 0) return true;
+    code = singleCopyRequestFront(folder, name.c_str(), FrontPatienceMs) == 1 ? 0 : 1;
+    if (code != 0) std::fputs(SilentCopy, stderr);
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    holdClosedStreams();
     ProgramOptions options;
     std::string problem;
     if (!parseProgramOptions(argc, argv, options, problem)) {
         std::fprintf(stderr, "dorurura: %s\n%s", problem.c_str(), programUsage);
         return 2;
     }
-    if (options.help) {
-        std::fputs(programUsage, stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("%s\n", programVersion);
-        return 0;
-    }
+    if (options.help) return writeOut(programUsage);
+    if (options.version) return writeOut(std::string(programVersion) + "\n");
     const bool replay = !options.replay.empty();
     Script script;
     RunSettings run;
@@ -42,6 +88,9 @@ int main(int argc, char** argv) {
         if (options.headless) return runScript(script, run, stdout, stderr);
     }
 
+    SingleCopy copy;
+    int code = 0;
+    if (!options.record.empty() && !claimTheGame(copy, code)) return code;
     SdlOptions sdl;
     sdl.scale = options.scale;
     sdl.fullscreen = options.fullscreen;
@@ -52,30 +101,33 @@ int main(int argc, char** argv) {
     if (!platformStartSdl(sdl, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
                      error);
+        singleCopyRelease(&copy);
         return 1;
     }
     if (replay) {
         run.backend = platformBackend();
         run.hostEnded = platformSdlCloseAsked;
-        const int code = runScript(script, run, stdout, stderr);
+        code = runScript(script, run, stdout, stderr);
         platformStopSdl();
         return code;
     }
     if (!options.record.empty() && !startRecording(options.record, problem)) {
         std::fprintf(stderr, "dorurura: %s\n", problem.c_str());
         platformStopSdl();
+        singleCopyRelease(&copy);
         return 2;
     }
     if (options.mute) {
         // As if the player chose "Sound Off" before anything else: sound and check marks agree.
         platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
     }
-    int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
+    code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
     stopRecording();
     if (platformSdlOtherCopySilent()) {
-        std::fprintf(stderr, "dorurura: another copy is running but does not answer\n");
+        std::fputs(SilentCopy, stderr);
         code = 1;
     }
     platformStopSdl();
+    singleCopyRelease(&copy);
     return code;
 }

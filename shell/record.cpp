@@ -1,5 +1,10 @@
 #include "shell/record.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -45,6 +50,7 @@ bool writeRun(StepLines& lines, std::FILE* file) {
 struct Recorder {
     std::FILE* file = nullptr;
     std::string path;
+    long whole = 0;  // the file's length as it stood after the last whole line
     StepLines steps = stepLinesFrom(0);
     DWORD startTick = 0;
     PassInfo last = {};  // the latest pass begun
@@ -59,12 +65,28 @@ std::string cannotWrite(const std::string& path) {
     return "cannot write " + escapedText(path, 4096) + ": " + std::strerror(errno);
 }
 
-// Gives up on a file that cannot be written; the game goes on.
-void check(bool written) {
-    if (written && std::fflush(recorder.file) == 0) return;
-    std::fprintf(stderr, "dorurura: the recording stops: %s\n", cannotWrite(recorder.path).c_str());
+// Closes the file and cuts it back to its last whole line: what the stream still held may have
+// been written in part meanwhile.
+void closeCutBack() {
+    const int fd = dup(fileno(recorder.file));
     std::fclose(recorder.file);
     recorder.file = nullptr;
+    if (fd < 0) return;
+    if (ftruncate(fd, recorder.whole) != 0)
+        std::fprintf(stderr, "dorurura: the recording ends in part of a line: %s\n",
+                     cannotWrite(recorder.path).c_str());
+    close(fd);
+}
+
+// Gives up on a file that cannot be written; the game goes on. What the file holds is cut back to
+// its last whole line, as a line cut short would not replay, or replay as another.
+void check(bool written) {
+    if (written && std::fflush(recorder.file) == 0) {
+        recorder.whole = std::max(std::ftell(recorder.file), recorder.whole);
+        return;
+    }
+    std::fprintf(stderr, "dorurura: the recording stops: %s\n", cannotWrite(recorder.path).c_str());
+    closeCutBack();
     platformSetPassHook(nullptr, nullptr);
     platformSetInputHook(nullptr, nullptr);
 }
@@ -148,9 +170,28 @@ bool flushSteps(StepLines& lines, std::FILE* file) {
 
 bool startRecording(const std::string& path, std::string& problem) {
     recorder = Recorder{};
-    recorder.file = std::fopen(path.c_str(), "w");
-    if (!recorder.file) {
+    // A regular file only: opened without waiting (a pipe without a reader would hold the program
+    // in open), looked at, and only then emptied.
+    const auto notRegular = [&] {
+        problem = "cannot write " + escapedText(path, 4096) + ": not a regular file";
+        return false;
+    };
+    struct stat info;  // (a folder cannot be opened, and says so)
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return notRegular();
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == ENXIO) return notRegular();  // a pipe after all
         problem = cannotWrite(path);
+        return false;
+    }
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return notRegular();
+    }
+    if (ftruncate(fd, 0) != 0 || !(recorder.file = fdopen(fd, "w"))) {
+        problem = cannotWrite(path);
+        close(fd);
         return false;
     }
     recorder.path = path;
@@ -159,10 +200,10 @@ bool startRecording(const std::string& path, std::string& problem) {
                      recorder.startTick) < 0 ||
         std::fflush(recorder.file) != 0) {
         problem = cannotWrite(path);
-        std::fclose(recorder.file);
-        recorder.file = nullptr;
+        closeCutBack();
         return false;
     }
+    recorder.whole = std::ftell(recorder.file);
     platformSetPassHook(onPass, nullptr);
     platformSetInputHook(onInput, nullptr);
     return true;

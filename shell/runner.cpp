@@ -1,5 +1,9 @@
 #include "shell/runner.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +30,8 @@ struct Runner {
     size_t next;    // the command to run, or the one running
     bool started;   // the running command has begun (input queued, clock noted)
     uint32_t mark;  // the pass or tick a running command counts from
+    size_t at;      // a running steps line: its next step in the script's data
+    uint32_t left;  // and how many are left
     bool failed;
     bool quitSent;    // the program is to close
     bool quitQueued;  // and has been asked to (the input queue had room)
@@ -37,7 +43,7 @@ struct Runner {
 Runner runner;
 
 void failCommand(const ScriptCommand& c, const std::string& reason) {
-    std::fprintf(runner.err, "%s:%d: %s\n", runner.script->file.c_str(), c.line, reason.c_str());
+    std::fprintf(runner.err, "%s:%u: %s\n", runner.script->file.c_str(), unsigned{c.line}, reason.c_str());
     runner.failed = true;
 }
 
@@ -51,12 +57,14 @@ bool expectHolds(const ScriptCommand& c, const PassInfo& pass) {
     std::vector<ExpectedField> now;
     size_t end = 0;
     readStateFields(stateLine(pass.number, pass.tick), now, end);
-    for (int32_t k = 0; k < c.b; ++k) {
-        const ExpectedField& recorded = runner.script->expected[static_cast<size_t>(c.a + k)];
+    size_t at = c.value;
+    for (uint32_t k = readDataNumber(*runner.script, at); k > 0; --k) {
+        const auto field = static_cast<int>(readDataNumber(*runner.script, at));
+        const std::string_view recorded = readDataText(*runner.script, at);
         for (const ExpectedField& is : now) {
-            if (is.field != recorded.field || is.value == recorded.value) continue;
+            if (is.field != field || is.value == recorded) continue;
             failCommand(c, std::string("replay diverged: ") + stateFieldNames[is.field] + " is " + is.value +
-                               ", recorded " + escapedText(recorded.value, 200));
+                               ", recorded " + escapedText(recorded, 200));
             endProgram();
             return false;
         }
@@ -64,18 +72,47 @@ bool expectHolds(const ScriptCommand& c, const PassInfo& pass) {
     return true;
 }
 
+// Writes the display into the file: a regular one only, as a pipe without a reader or a device
+// could hold the run forever. Gives "" or why it could not.
+std::string writeShot(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return "not a regular file";  // a folder cannot be opened, and says so
+    errno = 0;
+    if (platformWriteDisplayPng(path.c_str())) return "";
+    return errno != 0 ? std::strerror(errno) : "the picture could not be made";
+}
+
+// The raw event of a pen or host line.
+HostEvent hostEvent(const ScriptCommand& c) {
+    switch (c.op()) {
+        case ScriptOp::PenDown:
+            return {HostEventKind::PenDown, c.x(), c.y(), 0};
+        case ScriptOp::PenMove:
+            return {HostEventKind::PenMove, c.x(), c.y(), 0};
+        case ScriptOp::PenUp:
+            return {HostEventKind::PenUp, c.x(), c.y(), 0};
+        case ScriptOp::HostQuit:
+            return {HostEventKind::Quit, 0, 0, 0};
+        case ScriptOp::HostRestore:
+            return {HostEventKind::Restore, 0, 0, 0};
+        default:
+            return {HostEventKind::Command, 0, 0, static_cast<uint16_t>(c.value)};
+    }
+}
+
 // Runs one command as far as it goes on this pass; true when it is complete.
 bool step(const ScriptCommand& c, const PassInfo& pass) {
-    switch (c.op) {
+    switch (c.op()) {
         case ScriptOp::Tap:
         case ScriptOp::Menu:
             if (!runner.started) {
                 runner.started = true;
-                if (c.op == ScriptOp::Tap) {
-                    headlessPenDown(c.a, c.b);
-                    headlessPenUp(c.a, c.b);
+                if (c.op() == ScriptOp::Tap) {
+                    headlessPenDown(c.x(), c.y());
+                    headlessPenUp(c.x(), c.y());
                 } else {
-                    headlessPostCommand(mainWindow, static_cast<WORD>(c.a));
+                    headlessPostCommand(mainWindow, static_cast<WORD>(c.value));
                 }
                 return false;
             }
@@ -86,61 +123,76 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
                 runner.started = true;
                 runner.mark = pass.number;
             }
-            return pass.number - runner.mark >= static_cast<uint32_t>(c.a);
+            return pass.number - runner.mark >= c.value;
         case ScriptOp::Wait:
             if (!runner.started) {
                 runner.started = true;
                 runner.mark = pass.tick;
             }
-            return pass.tick - runner.mark >= static_cast<uint32_t>(c.a);
+            return pass.tick - runner.mark >= c.value;
         case ScriptOp::Until:
             if (!runner.started) {
                 runner.started = true;
                 runner.mark = pass.tick;
             }
-            if (gameState == c.a) return true;
-            if (pass.tick - runner.mark > static_cast<uint32_t>(c.b)) {
+            if (gameState == c.untilState()) return true;
+            if (pass.tick - runner.mark > c.untilLimit()) {
                 const char* now = gameStateName(gameState);
                 failCommand(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " +
-                                   gameStateName(c.a) + ", after " + std::to_string(c.b) + " ms");
+                                   gameStateName(c.untilState()) + ", after " + std::to_string(c.untilLimit()) +
+                                   " ms");
                 endProgram();
             }
             return false;
-        case ScriptOp::Shot:
-            if (!platformWriteDisplayPng(c.path.c_str())) {
-                failCommand(c, "cannot write " + escapedText(c.path, 4096));
+        case ScriptOp::Shot: {
+            size_t at = c.value;
+            const std::string path(readDataText(*runner.script, at));
+            const std::string why = writeShot(path);
+            if (!why.empty()) {
+                failCommand(c, "cannot write " + escapedText(path, 4096) + ": " + why);
                 endProgram();
                 return false;
             }
             return true;
+        }
         case ScriptOp::State: {
             const std::string line = stateLine(pass.number, pass.tick);
             headlessClearSoundLog();
-            std::fprintf(runner.out, "%s\n", line.c_str());
-            std::fflush(runner.out);
+            if (std::fprintf(runner.out, "%s\n", line.c_str()) < 0 || std::fflush(runner.out) != 0) {
+                // Nobody reads what follows: the run stops.
+                std::fprintf(runner.err, "dorurura: cannot write standard output: %s\n", std::strerror(errno));
+                runner.failed = true;
+                endProgram();
+                return false;
+            }
             if (*runner.observer) (*runner.observer)(line);
             return true;
         }
-        case ScriptOp::Input:
-            if (!platformPushInput(c.event)) {
+        case ScriptOp::PenDown:
+        case ScriptOp::PenMove:
+        case ScriptOp::PenUp:
+        case ScriptOp::HostQuit:
+        case ScriptOp::HostRestore:
+        case ScriptOp::HostCommand:
+            if (!platformPushInput(hostEvent(c))) {
                 failCommand(c, "the input queue is full: too many events for one pass");
                 endProgram();
                 return false;
             }
             return true;
         case ScriptOp::Step:
-            headlessSetPassStep(runner.script->steps[static_cast<size_t>(c.a)]);
+            headlessSetPassStep(c.value);
             return true;
-        case ScriptOp::Steps: {
+        case ScriptOp::Steps:
             if (!runner.started) {
                 runner.started = true;
-                runner.mark = pass.number;
+                runner.at = c.value;
+                runner.left = readDataNumber(*runner.script, runner.at);
             }
-            const uint32_t done = pass.number - runner.mark;
-            if (done >= static_cast<uint32_t>(c.b)) return true;
-            headlessSetPassStep(runner.script->steps[static_cast<size_t>(c.a) + done]);
+            if (runner.left == 0) return true;
+            --runner.left;
+            headlessSetPassStep(readDataNumber(*runner.script, runner.at));
             return false;
-        }
         case ScriptOp::Expect:
             return expectHolds(c, pass);
     }
@@ -213,11 +265,11 @@ int runScript(const Script& script, const RunSettings& settings, std::FILE* out,
     if (settings.backend) platformUseBackend(settings.backend);
     headlessSetStartTick(settings.startTick.value_or(script.startTick.value_or(0)));
     headlessSetPassStep(settings.msPerPass);
-    runner = {&script, 0, false, 0, false, false, false, out, err, &observer};
+    runner = {&script, 0, false, 0, 0, 0, false, false, false, out, err, &observer};
     // A step before every other line holds from the first pass.
-    for (; runner.next < script.commands.size() && script.commands[runner.next].op == ScriptOp::Step;
+    for (; runner.next < script.commands.size() && script.commands[runner.next].op() == ScriptOp::Step;
          ++runner.next)
-        headlessSetPassStep(script.steps[static_cast<size_t>(script.commands[runner.next].a)]);
+        headlessSetPassStep(script.commands[runner.next].value);
     platformSetPassHook(onPass, nullptr);
 
     const int code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOW);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/host.h"
 #include "shell/script.h"
 
 struct RunSettings {

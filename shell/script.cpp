@@ -1,10 +1,10 @@
 #include "shell/script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "flow/game.h"
 #include "platform/text.h"
@@ -23,9 +23,54 @@ constexpr StateName stateNames[] = {{Idle, "Idle"},         {Redraw, "Redraw"}, 
                                     {Stopping, "Stopping"}, {Broke, "Broke"},   {Splash, "Splash"},
                                     {PayTable, "PayTable"}};
 
+// The bytes of a file name that a message shows.
+constexpr size_t MaxShownPath = 4096;
+
+// The most words after its name that a command takes (pen down X Y).
+constexpr size_t MaxWords = 3;
+
+// A command's line number has 26 bits: a line with a command holds at least five bytes, so even
+// the largest script's last command has a smaller number.
+static_assert(MaxScriptBytes <= size_t{1} << 26);
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The words of a line one by one, split at white space; a word that starts with '#' begins a
+// comment, to the end of the line.
+struct Words {
+    std::string_view rest;
+    bool next(std::string_view& word) {
+        size_t at = 0;
+        while (at < rest.size() && isSpace(rest[at]))
+            ++at;
+        size_t end = at;
+        while (end < rest.size() && !isSpace(rest[end]))
+            ++end;
+        word = rest.substr(at, end - at);
+        rest.remove_prefix(end);
+        if (word.empty() || word[0] != '#') return !word.empty();
+        rest = {};
+        return false;
+    }
+};
+
+// Appends a number to the script's data (see Script::data).
+void putNumber(std::string& data, uint64_t n) {
+    for (; n >= 0x80; n >>= 7)
+        data += static_cast<char>((n & 0x7F) | 0x80);
+    data += static_cast<char>(n);
+}
+
+void putText(std::string& data, std::string_view text) {
+    putNumber(data, text.size());
+    data += text;
+}
+
 // A whole decimal number within [min, max], with an optional leading minus sign; read by value, so
 // leading zeros are allowed.
-bool readNumber(const std::string& word, int64_t min, int64_t max, int32_t& value) {
+bool readNumber(std::string_view word, int64_t min, int64_t max, int32_t& value) {
     const bool negative = !word.empty() && word[0] == '-';
     if (negative && min > 0) return false;
     const uint64_t most = negative ? static_cast<uint64_t>(-min) : static_cast<uint64_t>(max);
@@ -183,147 +228,185 @@ const char* gameStateName(int state) {
     return nullptr;
 }
 
-bool parseScript(const std::string& file, const std::string& text, Script& script, std::string& problem) {
+uint32_t readDataNumber(const Script& script, size_t& at) {
+    uint32_t n = 0;
+    for (int shift = 0; at < script.data.size(); shift += 7) {
+        const auto byte = static_cast<uint8_t>(script.data[at++]);
+        n |= static_cast<uint32_t>(byte & 0x7F) << shift;
+        if (byte < 0x80) break;
+    }
+    return n;
+}
+
+std::string_view readDataText(const Script& script, size_t& at) {
+    const size_t length = readDataNumber(script, at);
+    const std::string_view text = std::string_view(script.data).substr(at, length);
+    at += text.size();
+    return text;
+}
+
+bool parseScript(std::string_view file, std::string_view text, Script& script, std::string& problem) {
     script = Script{};
-    script.file = file;
+    script.file = escapedText(file, MaxShownPath);
     if (text.size() > MaxScriptBytes) {
-        problem = file + ":0: the script is larger than 64 MB";
+        problem = script.file + ":0: the script is larger than 64 MB";
         return false;
     }
     // A UTF-8 byte order mark at the very start is not part of the first line.
     constexpr std::string_view bom = "\xEF\xBB\xBF";
-    std::istringstream lines(text.starts_with(bom) ? text.substr(bom.size()) : text);
-    std::string lineText;
-    bool stepIsZero = false;  // wait and until would never end
-    for (int line = 1; std::getline(lines, lineText); ++line) {
-        if (!lineText.empty() && lineText.back() == '\r') lineText.pop_back();
-        std::istringstream words(lineText);
-        std::vector<std::string> w;
-        // A word that starts with '#' begins a comment, to the end of the line.
-        for (std::string word; words >> word && word[0] != '#';)
-            w.push_back(word);
-        if (line == 1) {
-            // A recording's first line names the version that wrote it.
-            std::istringstream header(lineText);
-            std::string hash, name, version;
-            if (header >> hash >> name >> version && lineText == recordingHeader(version))
-                script.recordedBy = escapedText(version, MaxShown);
+    if (text.starts_with(bom)) text.remove_prefix(bom.size());
+    bool stepIsZero = false;            // wait and until would never end
+    std::vector<ExpectedField> fields;  // an expect's, the same for every one
+    int line = 0;
+    for (size_t from = 0; from < text.size(); ++line) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        std::string_view lineText = text.substr(from, end - from);
+        from = end + 1;
+        if (!lineText.empty() && lineText.back() == '\r') lineText.remove_suffix(1);
+        if (line == 0) {
+            // A recording's first line names the version that wrote it, one word.
+            constexpr std::string_view head = "# dorurura ", tail = " recording";
+            if (lineText.size() > head.size() + tail.size() && lineText.starts_with(head) &&
+                lineText.ends_with(tail)) {
+                const std::string_view version =
+                    lineText.substr(head.size(), lineText.size() - head.size() - tail.size());
+                if (std::none_of(version.begin(), version.end(), isSpace))
+                    script.recordedBy = escapedText(version, MaxShown);
+            }
         }
-        if (w.empty()) continue;
+        Words words{lineText};
+        std::string_view op;
+        if (!words.next(op)) continue;
+        // The words after the command's name, as many as any command takes and one more: a line
+        // with more is refused before the rest is read. A steps line reads its own.
+        std::string_view w[MaxWords + 1];
+        size_t count = 0;
+        if (op != "steps") {
+            while (count < std::size(w) && words.next(w[count]))
+                ++count;
+        }
 
         const auto fail = [&](const std::string& reason) {
-            problem = file + ":" + std::to_string(line) + ": " + reason;
+            problem = script.file + ":" + std::to_string(line + 1) + ": " + reason;
             return false;
         };
         const auto arity = [&](size_t least, size_t most, const char* usage) {
-            return w.size() - 1 >= least && w.size() - 1 <= most ? true
-                                                                 : fail(std::string("usage: ") + usage);
+            return count >= least && count <= most ? true : fail(std::string("usage: ") + usage);
         };
-        const auto position = [&](const std::string& x, const std::string& y, const std::string& what,
-                                  int32_t& a, int32_t& b) {
-            return readNumber(x, -32768, 32767, a) && readNumber(y, -32768, 32767, b)
-                       ? true
-                       : fail("bad number in '" + what + " " + escapedText(x, MaxShown) + " " +
-                              escapedText(y, MaxShown) + "'");
+        ScriptCommand c{0, static_cast<uint32_t>(line + 1) & ((1u << 26) - 1), 0};
+        const auto position = [&](std::string_view x, std::string_view y, std::string_view what) {
+            int32_t a = 0, b = 0;
+            if (!readNumber(x, -32768, 32767, a) || !readNumber(y, -32768, 32767, b))
+                return fail("bad number in '" + std::string(what) + " " + escapedText(x, MaxShown) + " " +
+                            escapedText(y, MaxShown) + "'");
+            c.value = static_cast<uint16_t>(a) | static_cast<uint32_t>(static_cast<uint16_t>(b)) << 16;
+            return true;
         };
-        ScriptCommand c{ScriptOp::State, line, 0, 0, {}, {}};
-        const std::string& op = w[0];
+        const auto setOp = [&c](ScriptOp is) { c.opBits = static_cast<uint32_t>(is) & 0x3F; };
+        int32_t n = 0;
         if (op == "tap") {
-            if (!arity(2, 2, "tap X Y") || !position(w[1], w[2], "tap", c.a, c.b)) return false;
-            c.op = ScriptOp::Tap;
+            if (!arity(2, 2, "tap X Y") || !position(w[0], w[1], "tap")) return false;
+            setOp(ScriptOp::Tap);
         } else if (op == "menu") {
             if (!arity(1, 1, "menu ID")) return false;
-            c.op = ScriptOp::Menu;
-            if (!readNumber(w[1], 0, 65535, c.a))
-                return fail("bad command id '" + escapedText(w[1], MaxShown) + "' (0 to 65535)");
+            setOp(ScriptOp::Menu);
+            if (!readNumber(w[0], 0, 65535, n))
+                return fail("bad command id '" + escapedText(w[0], MaxShown) + "' (0 to 65535)");
+            c.value = static_cast<uint32_t>(n);
         } else if (op == "passes" || op == "wait") {
             if (!arity(1, 1, op == "passes" ? "passes N" : "wait MS")) return false;
-            c.op = op == "passes" ? ScriptOp::Passes : ScriptOp::Wait;
-            if (!readNumber(w[1], 0, 100000000, c.a))
-                return fail("bad number '" + escapedText(w[1], MaxShown) + "' (0 to 100000000)");
-            if (c.op == ScriptOp::Wait && stepIsZero) return fail("wait never ends: the step is 0");
+            setOp(op == "passes" ? ScriptOp::Passes : ScriptOp::Wait);
+            if (!readNumber(w[0], 0, 100000000, n))
+                return fail("bad number '" + escapedText(w[0], MaxShown) + "' (0 to 100000000)");
+            c.value = static_cast<uint32_t>(n);
+            if (op == "wait" && stepIsZero) return fail("wait never ends: the step is 0");
         } else if (op == "until") {
             if (!arity(1, 2, "until STATE [MS]")) return false;
-            c.op = ScriptOp::Until;
-            bool known = false;
-            for (const StateName& s : stateNames) {
-                if (w[1] == s.name) {
-                    c.a = s.state;
-                    known = true;
-                }
-            }
-            if (!known) {
-                return fail("unknown state '" + escapedText(w[1], MaxShown) +
+            setOp(ScriptOp::Until);
+            const StateName* state = std::find_if(std::begin(stateNames), std::end(stateNames),
+                                                  [&](const StateName& s) { return w[0] == s.name; });
+            if (state == std::end(stateNames)) {
+                return fail("unknown state '" + escapedText(w[0], MaxShown) +
                             "' (Idle, Redraw, Spinning, Stopping, Broke, Splash, PayTable)");
             }
-            c.b = 60000;
-            if (w.size() == 3 && !readNumber(w[2], 0, 100000000, c.b)) {
-                return fail("bad number '" + escapedText(w[2], MaxShown) + "' (0 to 100000000)");
+            n = 60000;
+            if (count == 2 && !readNumber(w[1], 0, 100000000, n)) {
+                return fail("bad number '" + escapedText(w[1], MaxShown) + "' (0 to 100000000)");
             }
+            c.value = static_cast<uint32_t>(n) | uint32_t{state->state} << ScriptCommand::UntilStateShift;
             if (stepIsZero) return fail("until may never end: the step is 0");
         } else if (op == "shot") {
             if (!arity(1, 1, "shot FILE.png")) return false;
-            c.op = ScriptOp::Shot;
-            c.path = w[1];
+            setOp(ScriptOp::Shot);
+            c.value = static_cast<uint32_t>(script.data.size());
+            putText(script.data, w[0]);
         } else if (op == "state") {
             if (!arity(0, 0, "state")) return false;
-            c.op = ScriptOp::State;
+            setOp(ScriptOp::State);
         } else if (op == "pen") {
             constexpr const char* usage = "pen down|move|up X Y";
             if (!arity(3, 3, usage)) return false;
-            c.op = ScriptOp::Input;
-            const std::string& how = w[1];
+            const std::string_view how = w[0];
             if (how != "down" && how != "move" && how != "up") return fail(std::string("usage: ") + usage);
-            c.event.kind = how == "down"   ? HostEventKind::PenDown
-                           : how == "move" ? HostEventKind::PenMove
-                                           : HostEventKind::PenUp;
-            if (!position(w[2], w[3], "pen " + how, c.a, c.b)) return false;
-            c.event.x = static_cast<int16_t>(c.a);
-            c.event.y = static_cast<int16_t>(c.b);
+            setOp(how == "down" ? ScriptOp::PenDown : how == "move" ? ScriptOp::PenMove : ScriptOp::PenUp);
+            if (!position(w[1], w[2], "pen " + std::string(how))) return false;
         } else if (op == "host") {
             constexpr const char* usage = "host quit|restore|command ID";
-            c.op = ScriptOp::Input;
-            if (w.size() == 2 && (w[1] == "quit" || w[1] == "restore")) {
-                c.event.kind = w[1] == "quit" ? HostEventKind::Quit : HostEventKind::Restore;
-            } else if (w.size() == 3 && w[1] == "command") {
-                c.event.kind = HostEventKind::Command;
-                if (!readNumber(w[2], 0, 65535, c.a))
-                    return fail("bad command id '" + escapedText(w[2], MaxShown) + "' (0 to 65535)");
-                c.event.command = static_cast<uint16_t>(c.a);
+            if (count == 1 && (w[0] == "quit" || w[0] == "restore")) {
+                setOp(w[0] == "quit" ? ScriptOp::HostQuit : ScriptOp::HostRestore);
+            } else if (count == 2 && w[0] == "command") {
+                setOp(ScriptOp::HostCommand);
+                if (!readNumber(w[1], 0, 65535, n))
+                    return fail("bad command id '" + escapedText(w[1], MaxShown) + "' (0 to 65535)");
+                c.value = static_cast<uint32_t>(n);
             } else {
                 return fail(std::string("usage: ") + usage);
             }
-        } else if (op == "step" || op == "steps") {
-            if (op == "step" ? !arity(1, 1, "step MS") : !arity(1, w.size(), "steps MS...")) return false;
-            c.op = op == "step" ? ScriptOp::Step : ScriptOp::Steps;
-            c.a = static_cast<int32_t>(script.steps.size());
-            c.b = static_cast<int32_t>(w.size() - 1);
-            for (size_t k = 1; k < w.size(); ++k) {
-                uint64_t ms = 0;
-                if (!parseDecimal(w[k], UINT32_MAX, ms))
-                    return fail("bad step '" + escapedText(w[k], MaxShown) + "' (0 to 4294967295)");
-                script.steps.push_back(static_cast<uint32_t>(ms));
+        } else if (op == "step") {
+            if (!arity(1, 1, "step MS")) return false;
+            setOp(ScriptOp::Step);
+            uint64_t ms = 0;
+            if (!parseDecimal(w[0], UINT32_MAX, ms))
+                return fail("bad step '" + escapedText(w[0], MaxShown) + "' (0 to 4294967295)");
+            c.value = static_cast<uint32_t>(ms);
+            stepIsZero = ms == 0;
+        } else if (op == "steps") {
+            // Counted first, then read into the data one by one: no word is held on its own.
+            Words counting = words;
+            for (std::string_view word; counting.next(word);)
+                ++count;
+            if (!arity(1, count, "steps MS...")) return false;
+            setOp(ScriptOp::Steps);
+            c.value = static_cast<uint32_t>(script.data.size());
+            putNumber(script.data, count);
+            uint64_t ms = 0;
+            for (std::string_view word; words.next(word);) {
+                if (!parseDecimal(word, UINT32_MAX, ms))
+                    return fail("bad step '" + escapedText(word, MaxShown) + "' (0 to 4294967295)");
+                putNumber(script.data, ms);
             }
-            stepIsZero = script.steps.back() == 0;
+            stepIsZero = ms == 0;
         } else if (op == "expect") {
-            c.op = ScriptOp::Expect;
-            const std::string_view rest = std::string_view(lineText).substr(lineText.find("expect") + 6);
-            std::vector<ExpectedField> fields;
-            size_t end = 0;
-            const std::string wrong = readStateFields(rest, fields, end);
+            setOp(ScriptOp::Expect);
+            const std::string_view rest = lineText.substr(static_cast<size_t>(op.data() + op.size() - lineText.data()));
+            size_t objectEnd = 0;
+            const std::string wrong = readStateFields(rest, fields, objectEnd);
             if (!wrong.empty()) return fail("expect: " + wrong);
-            const size_t after = rest.find_first_not_of(" \t\v\f", end);
+            const size_t after = rest.find_first_not_of(" \t\v\f", objectEnd);
             if (after != std::string_view::npos && rest[after] != '#')
                 return fail("expect: more after the object: '" + escapedText(rest.substr(after), MaxShown) +
                             "'");
-            c.a = static_cast<int32_t>(script.expected.size());
-            c.b = static_cast<int32_t>(fields.size());
-            script.expected.insert(script.expected.end(), fields.begin(), fields.end());
+            c.value = static_cast<uint32_t>(script.data.size());
+            putNumber(script.data, fields.size());
+            for (const ExpectedField& f : fields) {
+                putNumber(script.data, static_cast<uint64_t>(f.field));
+                putText(script.data, f.value);
+            }
         } else if (op == "start-tick") {
             if (!arity(1, 1, "start-tick T")) return false;
             uint64_t tick = 0;
-            if (!parseDecimal(w[1], UINT32_MAX, tick))
-                return fail("bad start tick '" + escapedText(w[1], MaxShown) + "' (0 to 4294967295)");
+            if (!parseDecimal(w[0], UINT32_MAX, tick))
+                return fail("bad start tick '" + escapedText(w[0], MaxShown) + "' (0 to 4294967295)");
             if (script.startTick || !script.commands.empty())
                 return fail("start-tick comes once, before every command");
             script.startTick = static_cast<uint32_t>(tick);
@@ -338,7 +421,7 @@ bool parseScript(const std::string& file, const std::string& text, Script& scrip
 
 bool loadScript(const std::string& file, Script& script, std::string& problem) {
     const auto refuse = [&](const char* reason) {
-        problem = file + ":0: " + reason;
+        problem = escapedText(file, MaxShownPath) + ":0: " + reason;
         return false;
     };
     // Only a regular file or a pipe: a folder cannot be read, and a device may never end.
@@ -351,8 +434,12 @@ bool loadScript(const std::string& file, Script& script, std::string& problem) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return refuse("cannot read the script");
     // Read in chunks, and stop past the limit (which parseScript refuses), so a pipe cannot fill
-    // the memory either.
+    // the memory either. A file's text is read into room made for it at once.
     std::string text;
+    if (type == std::filesystem::file_type::regular) {
+        const uintmax_t size = std::min<uintmax_t>(std::filesystem::file_size(file, error), MaxScriptBytes);
+        text.reserve(static_cast<size_t>(size) + 1);
+    }
     std::vector<char> chunk(size_t{1} << 16);
     while (in && text.size() <= MaxScriptBytes) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));

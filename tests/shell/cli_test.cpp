@@ -69,8 +69,9 @@ TEST(TextHelpers, ConvertEscapeAndParseExactly) {
     // One to four UTF-8 bytes, a surrogate pair joined, a lone surrogate kept as its own value.
     EXPECT_EQ(utf8FromUtf16(u"A\u00e9\u20ac\U0001F3B0"), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x8e\xb0");
     EXPECT_EQ(utf8FromUtf16(std::u16string(1, char16_t{0xD800})), "\xed\xa0\x80");
-    // Controls, bytes past ASCII and the backslash escaped; a long text cut.
-    EXPECT_EQ(escapedText(std::string("a\\\n\x7f\xff\0b", 7)), "a\\x5c\\x0a\\x7f\\xff\\x00b");
+    // Controls and bytes past ASCII escaped, the backslash doubled (or escaped too); a long text cut.
+    EXPECT_EQ(escapedText(std::string("a\\\n\x7f\xff\0b", 7)), "a\\\\\\x0a\\x7f\\xff\\x00b");
+    EXPECT_EQ(escapedText("a\\", 5, Backslash::Hex), "a\\x5c");
     EXPECT_EQ(escapedText("abcdef", 3), "abc...");
     uint64_t v = 0;
     EXPECT_TRUE(parseDecimal("0000000000018446744073709551615", UINT64_MAX, v) && v == UINT64_MAX);

@@ -3,7 +3,8 @@
 # splash, BET 1, SPIN, MAX, the pay table opened and closed, a machine switched and a loan through
 # the Options menu), take a screenshot and close the window; the headless replay holds every check
 # and ends on the same frame; one pen-down moved, it diverges; shown in the window it keeps the
-# recorded pace and ignores the player's clicks; and a recording cut short by a crash still plays.
+# recorded pace and ignores the player's clicks; a second start leaves the recording alone; and a
+# recording cut short by a crash or a full disk still plays, one into a pipe is refused.
 #   record_replay_test.sh PATH/TO/dorurura VERSION
 set -euo pipefail
 game=$1 version=$2
@@ -35,6 +36,12 @@ sleep 4.5  # the splash lasts 3 s
 tap 67 253
 tap 172 253
 checks 1 "$work/session.txt"
+# A second start, recording too, only brings this copy forward: it touches no file.
+for name in session other; do
+    timeout 20 "$game" --record "$work/$name.txt" > "$work/second.log" 2>&1 ||
+        fail "a second copy ended with $?: $(cat "$work/second.log")"
+done
+[[ ! -e $work/other.txt ]] || fail "a second copy made its recording"
 tap 108 253
 checks 2 "$work/session.txt"
 tap 194 64
@@ -87,4 +94,23 @@ kill -KILL "$game_pid"
 wait "$game_pid" 2>/dev/null || true
 grep -q '^pen up 67 253$' "$work/cut.txt" || fail "the cut recording lacks the pen-up written a second before"
 "$game" --headless --script "$work/cut.txt" > /dev/null || fail "the cut recording: exit $?"
+
+# Anything but a regular file is refused before the window appears.
+mkfifo "$work/fifo"
+code=0
+timeout 20 "$game" --record "$work/fifo" > "$work/fifo.log" 2>&1 || code=$?
+[[ $code -eq 2 && $(cat "$work/fifo.log") == "dorurura: cannot write $work/fifo: not a regular file" ]] ||
+    fail "a recording into a pipe: exit $code: $(cat "$work/fifo.log")"
+
+# A full disk (here a limit on the file's size): the game plays on, and the recording ends on its
+# last whole line and plays.
+(trap '' XFSZ; ulimit -f 1; exec "$game" --scale 2 --record "$work/full.txt") > "$work/full.log" 2>&1 &
+game_pid=$!
+pids+=($game_pid)
+for _ in $(seq 300); do grep -q 'recording stops' "$work/full.log" && break; sleep 0.1; done
+close
+[[ $(cat "$work/full.log") == "dorurura: the recording stops: cannot write $work/full.txt: File too large" ]] ||
+    fail "with the disk full: $(cat "$work/full.log")"
+[[ $(tail -c1 "$work/full.txt" | od -An -tx1) == " 0a" ]] || fail "the recording cut by a full disk ends in a line"
+"$game" --headless --script "$work/full.txt" > /dev/null || fail "the recording cut by a full disk: exit $?"
 echo "1 passed, 0 failed"

@@ -263,9 +263,11 @@ TEST(Script, ReadsNumbersByValueAndSkipsAByteOrderMark) {
         << problem;
     ASSERT_EQ(script.commands.size(), 7u);
     const auto& c = script.commands;
-    EXPECT_EQ(c[0].op, ScriptOp::State);
-    EXPECT_EQ(std::vector<int>({c[1].a, c[1].b, c[2].a, c[2].b, c[3].a, c[4].a, c[5].a, c[6].b}),
-              std::vector<int>({5, -32768, 0, 32767, 65535, 0, 100000000, 7}));
+    EXPECT_EQ(c[0].op(), ScriptOp::State);
+    EXPECT_EQ(std::vector<int>({c[1].x(), c[1].y(), c[2].x(), c[2].y(), static_cast<int>(c[3].value),
+                                static_cast<int>(c[4].value), static_cast<int>(c[5].value),
+                                static_cast<int>(c[6].untilLimit()), c[6].untilState()}),
+              std::vector<int>({5, -32768, 0, 32767, 65535, 0, 100000000, 7, 0}));
 }
 
 TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
@@ -279,13 +281,13 @@ TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
         {"\n\nmenu 70000\n", 2, "test.txt:3: bad command id"},
         {"menu 40005\npasses 5\n", 1, "test.txt:2: the program ended before this line\n"},  // Exit
         {"until Spinning 500\nstate\n", 1, "test.txt:1: still Splash, not Spinning, after 500 ms\n"},
-        {"shot /nonexistent/dir/a.png\nstate\n", 1, "test.txt:1: cannot write /nonexistent/dir/a.png\n"},
+        {"shot /nonexistent/dir/a.png\nstate\n", 1, "test.txt:1: cannot write /nonexistent/dir/a.png: No such file or directory\n"},
         {"tap 5 32768\n", 2, "test.txt:1: bad number in 'tap 5 32768'\n"},
         {"menu 0000000000000065536\n", 2, "test.txt:1: bad command id '0000000000000065536' (0 to 65535)\n"},
         // What a message shows of the script: control bytes escaped, a long word cut.
         {"\x1b[2Jstate\n", 2, "test.txt:1: unknown command '\\x1b[2Jstate'\n"},
         {"until Id\0le\n"s, 2, "test.txt:1: unknown state 'Id\\x00le' ("},
-        {"shot a\x07\x7f\xff/b.png\nstate\n", 1, "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png\n"},
+        {"shot a\x07\x7f\xff/b.png\nstate\n", 1, "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png: No such file or directory\n"},
         {"\xef\xbb\xbf\xef\xbb\xbfstate\n", 2, "test.txt:1: unknown command '\\xef\\xbb\\xbfstate'\n"},
         {"steps 5 0\nwait 10\n", 2, "test.txt:2: wait never ends: the step is 0\n"},
         {"step 0\nuntil Idle\n", 2, "test.txt:2: until may never end: the step is 0\n"},

@@ -88,6 +88,32 @@ grep -qx "dorurura: cannot keep to one running copy ($work/home/.cache/dorurura 
 kill -TERM "$unkept_pid"
 wait "$unkept_pid" || true
 
+# An XDG_RUNTIME_DIR too long to keep is passed over, as an unset one is: the folder under home
+# serves, and a second copy finds the first there. A folder name too long to keep is cut with
+# "..." in the message.
+long=$work
+for _ in 1 2 3 4 5; do long+=/$(printf '%0250d' 0); done
+mkdir -p "$long" "$work/home2"
+chmod 700 "$long"
+env -u XDG_CACHE_HOME XDG_RUNTIME_DIR="$long" HOME="$work/home2" "$game" > "$work/long.log" 2>&1 &
+long_pid=$!
+pids+=($long_pid)
+for _ in $(seq 100); do [[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 2 ]] && break; sleep 0.1; done
+[[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 2 ]] || fail "no game with a long XDG_RUNTIME_DIR"
+[[ ! -s $work/long.log ]] || fail "with a long XDG_RUNTIME_DIR: $(cat "$work/long.log")"
+timeout 20 env -u XDG_CACHE_HOME XDG_RUNTIME_DIR="$long" HOME="$work/home2" "$game" > "$work/long.log" 2>&1 ||
+    fail "a second copy with a long XDG_RUNTIME_DIR ended with $?"
+kill -TERM "$long_pid"
+wait "$long_pid" || true
+env -u XDG_RUNTIME_DIR -u XDG_CACHE_HOME HOME="$long" "$game" > "$work/long.log" 2>&1 &
+long_pid=$!
+pids+=($long_pid)
+for _ in $(seq 100); do [[ -s $work/long.log ]] && break; sleep 0.1; done
+kill -TERM "$long_pid"
+wait "$long_pid" || true
+[[ $(cat "$work/long.log") == "dorurura: cannot keep to one running copy (the folder's name is too long: $work/0"*"0...); starting anyway" ]] ||
+    fail "a long folder's name: $(cat "$work/long.log")"
+
 # A quit request from the desktop ends the game with 0.
 kill -TERM "$game_pid"  # SDL turns it into a quit request, as closing the window does
 for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done

@@ -34,9 +34,9 @@ int pick(std::mt19937_64& random, int low, int high) {
 
 // A random session: taps on the machines' controls and anywhere (off the screen too), raw pen
 // presses, drags and lifts, menu commands real and unknown (machine switches mid-spin, loans, the
-// About box), waits, and a state line after every command. Clocks start anywhere, near the 32-bit
-// wrap often, and passes last from 1 ms to a minute, changing within a session. The script says
-// its own start tick and first step, so it replays as it is.
+// About box), waits, passes listed one by one, and a state line after every command. Clocks start
+// anywhere, near the 32-bit wrap often, and passes last from 0 ms to a minute, changing within a
+// session. The script says its own start tick and first step, so it replays as it is.
 std::string randomSession(std::mt19937_64& random) {
     const uint32_t startTick = pick(random, 0, 3) == 0 ? 0u - static_cast<uint32_t>(pick(random, 0, 200000))
                                                        : static_cast<uint32_t>(random());
@@ -85,8 +85,15 @@ std::string randomSession(std::mt19937_64& random) {
             text += "step " + std::to_string(pick(random, 0, 1) ? pick(random, 1, 100) : pick(random, 1, 60000)) + "\n";
         } else if (kind < 90) {
             text += "wait " + std::to_string(pick(random, 0, 4000)) + "\n";
-        } else {
+        } else if (kind < 95) {
             text += "passes " + std::to_string(pick(random, 1, 200)) + "\n";
+        } else {  // passes of listed lengths, as a recording lists them; the last is the step from then on
+            text += "steps";
+            for (int k = pick(random, 1, 40); k > 0; --k) {
+                const int ms = k == 1 ? pick(random, 1, 100) : pick(random, 0, 1) ? pick(random, 0, 100) : pick(random, 0, 60000);
+                text += " " + std::to_string(ms);
+            }
+            text += "\n";
         }
         text += "state\n";
     }
