@@ -142,7 +142,12 @@ void onInput(const HostEvent& event, void*) {
             break;
         case HostEventKind::KeyDown:
         case HostEventKind::KeyUp:
-            break;  // KEYS-PENDING
+            // Only the keys that do something; any other changes nothing, so a replay needs none.
+            if (const KeyName* key = keyNameOf(event.command, (event.x & KeyControl) != 0)) {
+                ok = std::fprintf(recorder.file, "key %s %s\n", event.kind == HostEventKind::KeyDown ? "down" : "up",
+                                  key->name) > 0 && ok;
+            }
+            break;
     }
     check(ok);
 }

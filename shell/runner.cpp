@@ -96,6 +96,12 @@ HostEvent hostEvent(const ScriptCommand& c) {
             return {HostEventKind::Quit, 0, 0, 0};
         case ScriptOp::HostRestore:
             return {HostEventKind::Restore, 0, 0, 0};
+        case ScriptOp::KeyDown:
+        case ScriptOp::KeyUp: {
+            const auto control = static_cast<int16_t>((c.value & ScriptCommand::KeyWithControl) ? KeyControl : 0);
+            return {c.op() == ScriptOp::KeyDown ? HostEventKind::KeyDown : HostEventKind::KeyUp, control, 0,
+                    static_cast<uint16_t>(c.value)};
+        }
         default:
             return {HostEventKind::Command, 0, 0, static_cast<uint16_t>(c.value)};
     }
@@ -105,12 +111,19 @@ HostEvent hostEvent(const ScriptCommand& c) {
 bool step(const ScriptCommand& c, const PassInfo& pass) {
     switch (c.op()) {
         case ScriptOp::Tap:
+        case ScriptOp::Key:
         case ScriptOp::Menu:
             if (!runner.started) {
                 runner.started = true;
                 if (c.op() == ScriptOp::Tap) {
                     headlessPenDown(c.x(), c.y());
                     headlessPenUp(c.x(), c.y());
+                } else if (c.op() == ScriptOp::Key) {
+                    ScriptCommand press = c, release = c;
+                    press.opBits = static_cast<uint32_t>(ScriptOp::KeyDown);
+                    release.opBits = static_cast<uint32_t>(ScriptOp::KeyUp);
+                    platformPushInput(hostEvent(press));
+                    platformPushInput(hostEvent(release));
                 } else {
                     headlessPostCommand(mainWindow, static_cast<WORD>(c.value));
                 }
@@ -174,6 +187,8 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
         case ScriptOp::HostQuit:
         case ScriptOp::HostRestore:
         case ScriptOp::HostCommand:
+        case ScriptOp::KeyDown:
+        case ScriptOp::KeyUp:
             if (!platformPushInput(hostEvent(c))) {
                 failCommand(c, "the input queue is full: too many events for one pass");
                 endProgram();
@@ -276,6 +291,11 @@ int runScript(const Script& script, const RunSettings& settings, std::FILE* out,
 
     platformSetPassHook(nullptr, nullptr);
     const bool hostEnded = settings.hostEnded && settings.hostEnded();
+    // A tap, key or menu line whose input ended the program is done.
+    if (runner.started && runner.next < script.commands.size()) {
+        const ScriptOp op = script.commands[runner.next].op();
+        if (op == ScriptOp::Tap || op == ScriptOp::Key || op == ScriptOp::Menu) ++runner.next;
+    }
     if (!runner.failed && runner.next < script.commands.size() && !runner.quitSent && !hostEnded) {
         failCommand(script.commands[runner.next], "the program ended before this line");
     }

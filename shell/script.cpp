@@ -8,6 +8,7 @@
 
 #include "flow/game.h"
 #include "platform/text.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -22,6 +23,14 @@ struct StateName {
 constexpr StateName stateNames[] = {{Idle, "Idle"},         {Redraw, "Redraw"}, {Spinning, "Spinning"},
                                     {Stopping, "Stopping"}, {Broke, "Broke"},   {Splash, "Splash"},
                                     {PayTable, "PayTable"}};
+
+constexpr KeyName keyNames[] = {
+    {"space", VK_SPACE, false}, {"enter", VK_RETURN, false}, {"escape", VK_ESCAPE, false},
+    {"up", VK_UP, false},       {"down", VK_DOWN, false},    {"right", VK_RIGHT, false},
+    {"f10", VK_F10, false},     {"menu", VK_APPS, false},    {"b", 'B', false},
+    {"m", 'M', false},          {"p", 'P', false},           {"ctrl+a", 'A', true},
+    {"ctrl+q", 'Q', true},
+};
 
 // The bytes of a file name that a message shows.
 constexpr size_t MaxShownPath = 4096;
@@ -221,6 +230,18 @@ std::string recordingHeader(std::string_view version) {
     return "# dorurura " + std::string(version) + " recording";
 }
 
+const KeyName* keyNamed(std::string_view name) {
+    for (const KeyName& k : keyNames)
+        if (name == k.name) return &k;
+    return nullptr;
+}
+
+const KeyName* keyNameOf(uint16_t key, bool control) {
+    for (const KeyName& k : keyNames)
+        if (k.key == key && k.control == control) return &k;
+    return nullptr;
+}
+
 const char* gameStateName(int state) {
     for (const StateName& s : stateNames) {
         if (s.state == state) return s.name;
@@ -362,6 +383,19 @@ bool parseScript(std::string_view file, std::string_view text, Script& script, s
             } else {
                 return fail(std::string("usage: ") + usage);
             }
+        } else if (op == "key") {
+            constexpr const char* usage = "key [down|up] NAME";
+            if (count == 2 && w[0] != "down" && w[0] != "up") return fail(std::string("usage: ") + usage);
+            if (!arity(1, 2, usage)) return false;
+            setOp(count == 1 ? ScriptOp::Key : w[0] == "down" ? ScriptOp::KeyDown : ScriptOp::KeyUp);
+            const KeyName* key = keyNamed(w[count - 1]);
+            if (!key) {
+                std::string names;
+                for (const KeyName& k : keyNames)
+                    names += std::string(names.empty() ? "" : ", ") + k.name;
+                return fail("unknown key '" + escapedText(w[count - 1], MaxShown) + "' (" + names + ")");
+            }
+            c.value = key->key | (key->control ? ScriptCommand::KeyWithControl : 0);
         } else if (op == "step") {
             if (!arity(1, 1, "step MS")) return false;
             setOp(ScriptOp::Step);

@@ -26,6 +26,9 @@ enum class ScriptOp : uint8_t {
     Step,         // step MS: every pass from now on moves the clock by MS
     Steps,        // steps MS...: one pass for each MS, which moves the clock by it (and stays the step)
     Expect,       // expect {JSON}: the fields given equal the state line's, or the replay diverged
+    Key,          // key NAME: the key pressed and released, run until both are taken
+    KeyDown,      // key down|up NAME: one raw key event queued, no pass run
+    KeyUp,
 };
 
 // One command in eight bytes, so that a script of many short lines fits in about its own size
@@ -36,10 +39,12 @@ struct ScriptCommand {
     uint32_t line : 26;   // line number in the script, from 1
     // By op: Tap and Pen*: X in the low 16 bits, Y in the high ones; Menu, HostCommand: the id;
     // Passes: N; Wait, Step: MS; Until: the limit in MS, and the state from bit UntilStateShift;
+    // Key*: the virtual-key code, with KeyWithControl when Ctrl is held;
     // Shot, Steps, Expect: where their data starts.
     uint32_t value;
 
     static constexpr int UntilStateShift = 27;
+    static constexpr uint32_t KeyWithControl = 1u << 16;
     ScriptOp op() const { return static_cast<ScriptOp>(opBits); }
     int16_t x() const { return static_cast<int16_t>(value & 0xFFFF); }
     int16_t y() const { return static_cast<int16_t>(value >> 16); }
@@ -87,6 +92,17 @@ bool loadScript(const std::string& file, Script& script, std::string& problem);
 // refused as soon as it has more words than its command takes, and the script holds its commands
 // in about as many bytes as their text, or fewer.
 bool parseScript(std::string_view file, std::string_view text, Script& script, std::string& problem);
+
+// The keys that scripts and recordings name: every key that does something in the game, Ctrl+A
+// and Ctrl+Q with Ctrl held, the others without. A key event not among them changes nothing.
+struct KeyName {
+    const char* name;
+    uint16_t key;  // virtual-key code
+    bool control;
+};
+// The key of this name, or nullptr; the name of this key, or nullptr.
+const KeyName* keyNamed(std::string_view name);
+const KeyName* keyNameOf(uint16_t key, bool control);
 
 // The names of the game states as scripts and state lines write them; nullptr for other values.
 const char* gameStateName(int state);

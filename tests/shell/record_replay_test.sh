@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A session in the real SDL window under Xvfb, recorded and replayed: play it with xdotool (the
 # splash, BET 1, SPIN, MAX, the pay table opened and closed, a machine switched and a loan through
-# the Options menu), take a screenshot and close the window; the headless replay holds every check
+# the Options menu, then keys), take a screenshot and close the window; the headless replay holds every check
 # and ends on the same frame; one pen-down moved, it diverges; shown in the window it keeps the
 # recorded pace and ignores the player's clicks; a second start leaves the recording alone; and a
 # recording cut short by a crash or a full disk still plays, one into a pipe is refused.
@@ -17,6 +17,10 @@ tap() {  # tap X Y [SECONDS]: a click at display (X, Y), then a wait
 checks() {  # checks N FILE: waits until the recording holds N checks (one is written as a spin settles)
     for _ in $(seq 100); do (($(grep -c '^expect {' "$2") >= $1)) && return; sleep 0.1; done
     fail "no check $1 in $2"
+}
+key() {  # key KEY [SECONDS]: a key pressed in the window (it has the pointer, so the focus), then a wait
+    xdotool key --clearmodifiers "$1"
+    sleep "${2:-0.5}"
 }
 close() {  # SDL turns SIGTERM into a quit request, as closing the window does
     kill -TERM "$game_pid"
@@ -50,14 +54,30 @@ tap 20 307
 tap 50 154
 tap 20 307
 tap 50 111
+# The keys: BET 1 and SPIN, the pay table opened and closed, the About box and its "ok", a held
+# key (one press), and keys that do nothing (not recorded).
+key b
+key space
+checks 4 "$work/session.txt"
+key p
+key Escape
+key ctrl+a
+key Return
+xdotool keydown m sleep 1.2 keyup m
+sleep 0.5
+checks 5 "$work/session.txt"
+key x
+key ctrl+b
 tap 20 307  # the menu open holds the game still for the screenshot
 shot window
 close
 recorded_ms=$((($(date +%s%N) - began) / 1000000))
 
 [[ $(head -n1 "$work/session.txt") == "# dorurura $version recording" ]] || fail "first line: $(head -n1 "$work/session.txt")"
-[[ $(grep -c '^expect {' "$work/session.txt") -eq 4 ]] || fail "not 4 checks (two spins, a switch, the end)"
+[[ $(grep -c '^expect {' "$work/session.txt") -eq 6 ]] || fail "not 6 checks (four spins, a switch, the end)"
 [[ $(grep -c '^pen down' "$work/session.txt") -eq 10 ]] || fail "not 10 pen-downs"
+[[ $(grep '^key down' "$work/session.txt" | tr '\n' ' ') == "key down b key down space key down p key down escape key down ctrl+a key down enter key down m " ]] ||
+    fail "keys recorded: $(grep '^key ' "$work/session.txt" | tr '\n' ' ')"
 
 # Headless, the replay holds every check; its frame as the window closed is the screenshot.
 sed 's|^host quit$|shot '"$work"'/replayed.png\n&|' "$work/session.txt" > "$work/shot.txt"

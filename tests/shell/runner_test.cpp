@@ -9,6 +9,7 @@
 
 #include "platform/host.h"
 #include "platform/inspect.h"
+#include "rules/machines.h"
 #include "rules/outcome.h"
 #include "rules/random.h"
 #include "shell/cli.h"
@@ -191,6 +192,46 @@ TEST(Runner, TappedMenuItemsAndTheModalAboutBox) {
     EXPECT_EQ(number(s.lines[3], "credits"), number(s.lines[2], "credits") + 20);
 }
 
+TEST(Runner, KeysPlayAsTheirTapsDoOnEveryMachine) {
+    // The same session twice, by keys and by taps (menu items by their commands), on each machine:
+    // every bet up to the maximum and back, MAX, SPIN by Space and by Enter, the pay table paged
+    // and closed, a loan and the About box. The state lines agree but for their pass and tick.
+    const std::regex clock(R"("pass":\d+,"tick":\d+,)");
+    for (int m = 0; m < 4; ++m) {
+        const MachineDef& d = machineDefs[m];
+        const auto tap = [&d](int control) {
+            const Rect16& r = d.controlRects[control];
+            return "tap " + std::to_string(r.x + r.w / 2) + " " + std::to_string(26 + r.y + r.h / 2) + "\n";
+        };
+        std::string keys = "until Idle\nkey f10\n", taps = "until Idle\n";
+        for (int k = 0; k <= m; ++k)
+            keys += "key down\n";
+        // The menu's Enter is released after the command it chose: two passes let both frames catch up.
+        keys += "key enter\nuntil Idle\npasses 2\nstate\n";
+        taps += "menu " + std::to_string(40011 - m) + "\nuntil Idle\npasses 2\nstate\n";
+        for (int b = 0; b <= d.maxBet; ++b) {
+            keys += "key b\nstate\n";
+            taps += tap(0) + "state\n";
+        }
+        keys += "key m\nuntil Idle\nstate\nkey space\nuntil Idle\nstate\nkey enter\nuntil Idle\nstate\n";
+        taps += tap(1) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n";
+        keys += "key p\nstate\nkey right\nstate\nkey space\nstate\nkey escape\nstate\n";
+        taps += tap(3) + "state\n" + tap(4) + "state\n" + tap(4) + "state\n" + ElsewhereTap + "state\n";
+        keys += "key f10\nkey enter\npasses 2\nstate\nkey ctrl+a\nstate\nkey escape\nstate\nkey ctrl+q\n";
+        taps += "menu 40012\npasses 2\nstate\nmenu 40003\nstate\n" + std::string(DoneTap) + "state\nmenu 1\n";
+        const capture::Run byKeys = play(keys), byTaps = play(taps);
+        ASSERT_EQ(byKeys.code, 0) << byKeys.err;
+        ASSERT_EQ(byTaps.code, 0) << byTaps.err;
+        ASSERT_EQ(byKeys.lines.size(), byTaps.lines.size());
+        for (size_t i = 0; i < byKeys.lines.size(); ++i) {
+            EXPECT_EQ(std::regex_replace(byKeys.lines[i], clock, ""), std::regex_replace(byTaps.lines[i], clock, ""))
+                << "machine " << m << ", state line " << i;
+        }
+        EXPECT_EQ(field(byKeys.lines[d.maxBet], "bet"), std::to_string(d.maxBet)) << m;
+        EXPECT_EQ(field(byKeys.lines.back(), "credits"), field(byKeys.lines[byKeys.lines.size() - 3], "credits"));
+    }
+}
+
 TEST(Runner, ReplaysRawInputStepsAndStartTickAndChecksExpectations) {
     // The lines a recording is made of: the pen and a host command as raw events, the first step
     // from the first pass, a start tick the command line may override, and checks of the state.
@@ -278,6 +319,8 @@ TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
     } bad[] = {
         {"jump 3\n", 2, "test.txt:1: unknown command 'jump'"},
         {"state\ntap 1\n", 2, "test.txt:2: usage: tap X Y"},
+        {"key\tzz\n", 2, "test.txt:1: unknown key 'zz' (space, enter,"},
+        {"key left b\n", 2, "test.txt:1: usage: key [down|up] NAME\n"},
         {"\n\nmenu 70000\n", 2, "test.txt:3: bad command id"},
         {"menu 40005\npasses 5\n", 1, "test.txt:2: the program ended before this line\n"},  // Exit
         {"until Spinning 500\nstate\n", 1, "test.txt:1: still Splash, not Spinning, after 500 ms\n"},
