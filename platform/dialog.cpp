@@ -2,7 +2,6 @@
 // and the shell's Done ("ok") button and full-screen sizing.
 #include <algorithm>
 
-#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {
@@ -270,11 +269,3 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
     return TRUE;
 }
 
-int platformDialogDepth() {
-    return state().dialogDepth;
-}
-
-int platformDoneButtonRect(RECT* rect) {
-    const int depth = state().dialogDepth;
-    return rect && depth > 0 && okRect(depth - 1, rect) ? 1 : 0;
-}

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {
@@ -13,11 +12,6 @@ constexpr uint32_t StockColours[StockBrushes] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0
 constexpr int64_t MaxBitmapPixels = 16 * 1024 * 1024;
 // The colour table of an icon's mask: 0 black (the icon covers), 1 white (the background shows).
 constexpr uint8_t MaskTable[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
-
-int gdiSlot(const void* handle, Kind kind) {
-    const int slot = liveSlot(handle, kind, state().gdi);
-    return slot >= 0 && state().gdi[slot].kind == kind ? slot : -1;
-}
 
 int dcSlot(HDC dc) {
     return liveSlot(dc, Kind::Dc, state().dcs);
@@ -154,6 +148,11 @@ bool canvasForDc(HDC handle, Canvas* canvas) {
 }
 
 }  // namespace
+
+int gdiSlot(const void* handle, Kind kind) {
+    const int slot = liveSlot(handle, kind, state().gdi);
+    return slot >= 0 && state().gdi[slot].kind == kind ? slot : -1;
+}
 
 void resetGdi() {
     State& s = state();
@@ -468,12 +467,3 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     return makeHandle<HICON>(Kind::Icon, static_cast<uint32_t>(slot), s.icons[slot].generation);
 }
 
-int platformBitmapPixels(HBITMAP bitmap, const uint32_t** pixels, int* width, int* height) {
-    int slot = gdiSlot(bitmap, Kind::Bitmap);
-    if (slot < 0 || !pixels || !width || !height) return 0;
-    const GdiObject& object = state().gdi[slot];
-    *pixels = object.pixels.data();
-    *width = object.width;
-    *height = object.height;
-    return 1;
-}

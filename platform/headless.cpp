@@ -82,15 +82,8 @@ void reset() {
     h.durationMs = h.playStart = 0;
 }
 
-const PlatformBackend Backend = {
-    .showsDisplay = false,
-    .tickCount = tickCount,
-    .beginPass = beginPass,
-    .playWave = playWave,
-    .stopWave = stopWave,
-    .clockMinutes = clockMinutes,
-    .reset = reset,
-};
+const PlatformBackend Backend = {.showsDisplay = false, .tickCount = tickCount, .beginPass = beginPass,
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes, .reset = reset};
 
 int push(HostEventKind kind, int x, int y) {
     auto clamp = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };

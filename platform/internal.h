@@ -420,6 +420,8 @@ void destroyMenuBar(int slot);
 void composeShell(const Canvas& display);
 void dialogDestroyed(int slot);
 void composeDialog(const Canvas& display, int index);
+int gdiSlot(const void* handle, Kind kind);  // the slot of a live drawing object of that kind, or -1
+int commandItem(const Menu& menu, UINT id);   // the index of the menu's item with this command, or -1
 bool okRect(int index, RECT* rect);  // the "ok" button of dialog level `index`, in the navigation bar
 
 }  // namespace plat

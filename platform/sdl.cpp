@@ -314,18 +314,9 @@ void reset() {
     sdl.repaint = true;
 }
 
-const PlatformBackend Backend = {
-    .showsDisplay = true,
-    .tickCount = tickCount,
-    .beginPass = beginPass,
-    .playWave = playWave,
-    .stopWave = stopWave,
-    .clockMinutes = clockMinutes,
-    .findOtherCopy = findOtherCopy,
-    .bringOtherCopyToFront = bringOtherCopyToFront,
-    .windowCreated = windowCreated,
-    .reset = reset,
-};
+const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes, .findOtherCopy = findOtherCopy,
+    .bringOtherCopyToFront = bringOtherCopyToFront, .windowCreated = windowCreated, .reset = reset};
 
 // Showing a script's run: its clock and sound log are the headless backend's, which the script
 // moves; the window shows it at the script's pace and plays its sounds, takes no pen, and is not
@@ -356,16 +347,9 @@ void replayWindowCreated(const WCHAR*, const WCHAR* title) {
     showWindow(title);
 }
 
-const PlatformBackend ReplayBackend = {
-    .showsDisplay = true,
-    .tickCount = replayTickCount,
-    .beginPass = replayBeginPass,
-    .playWave = replayPlayWave,
-    .stopWave = replayStopWave,
-    .clockMinutes = clockMinutes,
-    .windowCreated = replayWindowCreated,
-    .reset = reset,
-};
+const PlatformBackend ReplayBackend = {.showsDisplay = true, .tickCount = replayTickCount,
+    .beginPass = replayBeginPass, .playWave = replayPlayWave, .stopWave = replayStopWave,
+    .clockMinutes = clockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
 
 int chooseScale(int requested) {
     if (requested > 0) return std::min(requested, 16);

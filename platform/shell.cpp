@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {
@@ -79,13 +78,6 @@ int loadMenu(HINSTANCE instance, uint16_t id) {
     return slot;
 }
 
-// The index of the menu's item with this command, or -1.
-int commandItem(const Menu& menu, UINT id) {
-    for (int i = 0; i < menu.count; ++i) {
-        if (!(menu.items[i].flags & (MF_POPUP | MF_SEPARATOR)) && menu.items[i].id == id) return i;
-    }
-    return -1;
-}
 
 bool selectable(const MenuItem& item) {
     return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED | MF_POPUP));
@@ -365,6 +357,14 @@ void drawNavBar(const Canvas& c) {
 
 }  // namespace
 
+// The index of the menu's item with this command, or -1.
+int commandItem(const Menu& menu, UINT id) {
+    for (int i = 0; i < menu.count; ++i) {
+        if (!(menu.items[i].flags & (MF_POPUP | MF_SEPARATOR)) && menu.items[i].id == id) return i;
+    }
+    return -1;
+}
+
 void resetShell() {
     State& s = state();
     emptySlots(s.menus);
@@ -480,15 +480,3 @@ BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, PSHACTIVATEINFO) {
     return TRUE;
 }
 
-bool platformMenuOpen() {
-    return state().popup.open;
-}
-
-int platformMenuItemRect(UINT commandId, RECT* rect) {
-    const PopupState& p = state().popup;
-    int i = p.open && rect ? commandItem(state().menus[p.menu], commandId) : -1;
-    if (i < 0) return 0;
-    *rect = RECT{p.rect.left + 3, p.rect.top + p.itemTop[i], p.rect.right - 3,
-                 p.rect.top + p.itemTop[i] + p.itemHeight[i]};
-    return 1;
-}

@@ -94,15 +94,8 @@ void reset() {
     }
 }
 
-const PlatformBackend Backend = {
-    .showsDisplay = true,
-    .tickCount = tickCount,
-    .beginPass = beginPass,
-    .playWave = playWave,
-    .stopWave = stopWave,
-    .clockMinutes = clockMinutes,
-    .reset = reset,
-};
+const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes, .reset = reset};
 
 }  // namespace
 

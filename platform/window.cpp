@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/inspect.h"
 #include "platform/internal.h"
 
 namespace plat {
@@ -457,13 +456,3 @@ BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
     return windowSlot(handle) >= 0 && paint ? TRUE : FALSE;
 }
 
-int platformWindowPixels(HWND window, const uint32_t** pixels, int* width, int* height) {
-    int slot = windowSlot(window);
-    if (slot < 0 || !pixels || !width || !height) return 0;
-    const Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App && w.kind != WindowKind::Dialog) return 0;
-    *pixels = w.layer.data();
-    *width = w.layerWidth;
-    *height = w.layerHeight;
-    return 1;
-}

@@ -53,7 +53,7 @@ EMSCRIPTEN_KEEPALIVE int webRunScript(const char* text, size_t size, double star
     Script script;
     std::string problem;
     int code = 2;
-    if (parseScript("script", std::string(text, size), script, problem)) {
+    if (parseScript("script", std::string_view(text, size), script, problem)) {
         RunSettings settings;
         if (startTick >= 0) settings.startTick = static_cast<uint32_t>(std::min(startTick, 4294967295.0));
         settings.msPerPass = std::clamp<uint32_t>(msPerPass, 1, 60000);  // as the command line allows
