@@ -1,5 +1,6 @@
 // The platform's state, handles, passes, raw input and the composed display.
 #include <algorithm>
+#include <ctime>
 
 #include "platform/headless.h"
 #include "platform/internal.h"
@@ -130,6 +131,12 @@ void showLayer(const Window& w, const Canvas& display) {
 }  // namespace plat
 
 using namespace plat;
+
+int localClockMinutes() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    return localtime_r(&now, &local) ? local.tm_hour * 60 + local.tm_min : 0;
+}
 
 SHORT GetKeyState(int key) {
     return key == static_cast<int>(VK_CONTROL) && state().controlHeld ? static_cast<SHORT>(0x8000) : 0;

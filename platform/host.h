@@ -70,6 +70,9 @@ struct WaveSound {
     uint32_t sampleBytes;
 };
 
+// The time of day on this machine's clock, in minutes after midnight: a backend's clockMinutes.
+int localClockMinutes();
+
 // What a host provides. Every member may be null, except tickCount.
 struct PlatformBackend {
     // Whether beginPass wants the composed display (the headless backend does not).

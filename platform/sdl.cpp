@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <utility>
 #include <string>
 #include <vector>
@@ -43,8 +42,7 @@ struct Sdl {
     Pacer pacer;
     bool repaint = false;  // the window needs the display shown again
     bool penDown = false;
-    int16_t penX = 0;
-    int16_t penY = 0;
+    int16_t penX = 0, penY = 0;
     // Sound, shared with the audio callback under the device lock.
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audioFormat{};   // what the device plays
@@ -121,13 +119,6 @@ DWORD readClock() {
 
 DWORD tickCount() {
     return sdl.tick;
-}
-
-int clockMinutes() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (!localtime_r(&now, &local)) return 0;
-    return local.tm_hour * 60 + local.tm_min;
 }
 
 bool onDisplay(int x, int y) {
@@ -223,12 +214,10 @@ void pollEvents() {
                 break;
         }
     }
-    if (sdl.copy.listenFd >= 0) {
-        if (singleCopyPoll(&sdl.copy) > 0) {
-            SDL_RestoreWindow(sdl.window);
-            SDL_RaiseWindow(sdl.window);
-            sdl.repaint = true;
-        }
+    if (sdl.copy.listenFd >= 0 && singleCopyPoll(&sdl.copy) > 0) {
+        SDL_RestoreWindow(sdl.window);
+        SDL_RaiseWindow(sdl.window);
+        sdl.repaint = true;
     }
 }
 
@@ -315,7 +304,7 @@ void reset() {
 }
 
 const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
-    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes, .findOtherCopy = findOtherCopy,
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes, .findOtherCopy = findOtherCopy,
     .bringOtherCopyToFront = bringOtherCopyToFront, .windowCreated = windowCreated, .reset = reset};
 
 // Showing a script's run: its clock and sound log are the headless backend's, which the script
@@ -349,7 +338,7 @@ void replayWindowCreated(const WCHAR*, const WCHAR* title) {
 
 const PlatformBackend ReplayBackend = {.showsDisplay = true, .tickCount = replayTickCount,
     .beginPass = replayBeginPass, .playWave = replayPlayWave, .stopWave = replayStopWave,
-    .clockMinutes = clockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
+    .clockMinutes = localClockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
 
 int chooseScale(int requested) {
     if (requested > 0) return std::min(requested, 16);
@@ -362,19 +351,15 @@ int chooseScale(int requested) {
     return scale;
 }
 
-// Points the standard error stream at /dev/null; gives the saved stream for restoreErrors.
-int quietErrors() {
-    int saved = dup(STDERR_FILENO);
-    int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+// Runs f with the standard error stream pointed at /dev/null; gives what f gives.
+template <typename F>
+auto quietly(F f) {
+    const int saved = dup(STDERR_FILENO), quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (saved >= 0 && quiet >= 0) dup2(quiet, STDERR_FILENO);
     if (quiet >= 0) close(quiet);
-    return saved;
-}
-
-void restoreErrors(int saved) {
-    if (saved < 0) return;
-    dup2(saved, STDERR_FILENO);
-    close(saved);
+    const auto result = f();
+    if (saved >= 0 && dup2(saved, STDERR_FILENO) >= 0) close(saved);
+    return result;
 }
 
 // Under LeakSanitizer: keeps every library loaded so far (the OpenGL driver that the renderer
@@ -419,10 +404,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Windowing libraries that find no display of their kind say so on the standard error stream
     // while SDL tries them; the caller gets one line instead.
-    int savedError = quietErrors();
-    bool started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
-    restoreErrors(savedError);
-    if (!started) return fail("no display");
+    if (!quietly([] { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0; })) return fail("no display");
     // A driver that draws nowhere is only for those who ask for it by name.
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
@@ -461,8 +443,7 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     sdl.pacer.period = SDL_GetPerformanceFrequency() / static_cast<Uint64>(passRate);
     // Audio libraries report a missing device on the standard error stream; without a device the
     // game is simply silent.
-    savedError = quietErrors();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (quietly([] { return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; })) {
         SDL_AudioSpec want{};
         want.freq = 22050;
         want.format = AUDIO_S16SYS;
@@ -473,7 +454,6 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
                                         SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }
-    restoreErrors(savedError);
     keepLibrariesForLeakReports();
     sdl.running = true;
     sdl.repaint = true;

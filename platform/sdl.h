@@ -9,11 +9,7 @@
 // still asks the program to end), sounds are logged as headless ones are as well as played, and
 // the single-copy lock is neither claimed nor asked about.
 //
-//   SdlOptions options;                       // defaults below
-//   char error[256];
-//   if (!platformStartSdl(options, error, sizeof error)) { print error; exit 1; }
-//   int code = <program entry>(instanceFromCatalogue(&dorururaCatalogue), ...);
-//   platformStopSdl();
+// A program starts it (platformStartSdl), runs its entry, and stops it (platformStopSdl).
 #pragma once
 
 #include <cstddef>
