@@ -1,6 +1,7 @@
 // The web build end to end, in Debian's Chromium driven by playwright-core: runner.html against the
-// native runner byte for byte (shots pixel for pixel), and the game page played with a mouse in a
-// desktop viewport and with touch in a phone's.
+// native runner byte for byte (shots pixel for pixel), the game page played with a mouse in a
+// desktop viewport and with touch in a phone's, at four sizes, and the site as an app: its first
+// paint and weight on a slow link, installable, and played off line by its service worker.
 //
 //   node tests/web/browser_test.mjs SITE NATIVE_PROGRAM [SCREENSHOT_FOLDER]
 //
