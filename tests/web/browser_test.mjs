@@ -45,6 +45,10 @@ const served = fs.mkdtempSync(path.join(os.tmpdir(), 'dorurura-site-'));
 fs.cpSync(site, served, {recursive: true});
 const serve = spawn('python3', [path.join(repository, 'web/serve.py'), served, '--port', '0'],
                     {stdio: ['ignore', 'pipe', 'ignore']});
+process.on('exit', () => {  // however the run ends
+  serve.kill();
+  fs.rmSync(served, {recursive: true, force: true});
+});
 const upstream = new URL(await new Promise((resolve, reject) => {
   serve.stdout.once('data', (line) => resolve(String(line).trim()));
   serve.once('exit', (code) => reject(new Error(`web/serve.py ended with ${code}`)));
@@ -521,8 +525,6 @@ await visit.close();
 
 await browser.close();
 proxy.close();
-serve.kill();
-fs.rmSync(served, {recursive: true});
 console.log(`splash shown after ${Object.entries(splashTimes).map(([k, v]) => `${Math.round(v)} ms (${k})`).join(', ')}`);
 console.log(`first visit at 1.6 Mbit/s, 150 ms: first paint ${Math.round(firstPaint.slow)} ms, the splash ` +
             `${Math.round(firstPaint.splash)} ms, ${firstPaint.bytes} bytes sent`);

@@ -21,6 +21,7 @@ const aims = {'performance': 90, 'accessibility': 95, 'best-practices': 95, 'seo
 
 const serve = spawn('python3', [path.join(repository, 'web/serve.py'), site, '--port', '0'],
                     {stdio: ['ignore', 'pipe', 'ignore']});
+process.on('exit', () => serve.kill());  // however the run ends
 const url = await new Promise((resolve, reject) => {
   serve.stdout.once('data', (line) => resolve(String(line).trim()));
   serve.once('exit', (code) => reject(new Error(`web/serve.py ended with ${code}`)));
