@@ -62,14 +62,15 @@ mergeInto(LibraryManager.library, {
     Module.web = {passes: 0, soundCount: 0, sounds: [], audio: null};
     Web.context = canvas.getContext('2d');
     Web.image = Web.context.createImageData(Web.width, Web.height);
-    const AudioContext = window.AudioContext || window.webkitAudioContext;
-    if (AudioContext) Web.audio = Module.web.audio = new AudioContext();
     // One pointer at a time holds the pen: mouse, touch or stylus alike.
     Web.listen(canvas, 'pointerdown', (event) => {
       event.preventDefault();
       const at = Web.at(event);
       if (Web.pointer !== null || event.button !== 0 || !at) return;
-      // Browsers start audio only after a gesture.
+      // Browsers start audio only after a gesture, so the audio context is made at the first: making
+      // one can take a fifth of a second, which the game's start does not wait for.
+      const AudioContext = window.AudioContext || window.webkitAudioContext;
+      if (!Web.audio && AudioContext) Web.audio = Module.web.audio = new AudioContext();
       if (Web.audio && Web.audio.state !== 'running') Web.audio.resume().catch(() => {});
       Web.pointer = event.pointerId;
       canvas.setPointerCapture(event.pointerId);

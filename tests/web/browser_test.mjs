@@ -1,15 +1,16 @@
 // The web build end to end, in Debian's Chromium driven by playwright-core: runner.html against the
-// native runner byte for byte (shots pixel for pixel), and the game page played with a mouse in a
-// desktop viewport and with touch in a phone's.
+// native runner byte for byte (shots pixel for pixel), the game page played with a mouse in a
+// desktop viewport and with touch in a phone's, at four sizes, and the site as an app: its first
+// paint and weight on a slow link, installable, and played off line by its service worker.
 //
 //   node tests/web/browser_test.mjs SITE NATIVE_PROGRAM [SCREENSHOT_FOLDER]
 //
 // SITE is the built site (build-web/site), NATIVE_PROGRAM the desktop build's dorurura. Ends with
 // the line "N passed, N failed"; the exit code is 1 when a test failed.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
+import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
@@ -37,17 +38,39 @@ function runNative(script, args = []) {
   return {exitCode: run.status, stdout: run.stdout, stderr: run.stderr.toString(), shots};
 }
 
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
-const server = http.createServer((request, response) => {
-  const name = new URL(request.url, 'http://localhost').pathname.replace(/\/$/, '/index.html');
-  const file = path.join(site, path.normalize(name));
-  fs.readFile(file, (error, data) => {
-    response.writeHead(error ? 404 : 200, {'Content-Type': types[path.extname(file)] || 'text/plain'});
-    response.end(error ? '' : data);
-  });
+// The site is served from a copy (the last test rebuilds a file of it) by web/serve.py, as
+// `tools/dev web` serves it, behind a proxy that counts the bytes sent to the browser and can take
+// the site off line.
+const served = fs.mkdtempSync(path.join(os.tmpdir(), 'dorurura-site-'));
+fs.cpSync(site, served, {recursive: true});
+const serve = spawn('python3', [path.join(repository, 'web/serve.py'), served, '--port', '0'],
+                    {stdio: ['ignore', 'pipe', 'ignore']});
+process.on('exit', () => {  // however the run ends
+  serve.kill();
+  fs.rmSync(served, {recursive: true, force: true});
 });
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const upstream = new URL(await new Promise((resolve, reject) => {
+  serve.stdout.once('data', (line) => resolve(String(line).trim()));
+  serve.once('exit', (code) => reject(new Error(`web/serve.py ended with ${code}`)));
+}));
+const network = {bytes: 0, offline: false, sockets: new Set()};
+const proxy = net.createServer((client) => {
+  if (network.offline) return client.destroy();
+  const server = net.connect(Number(upstream.port), upstream.hostname);
+  for (const [socket, other] of [[client, server], [server, client]]) {
+    network.sockets.add(socket);
+    socket.on('error', () => other.destroy());
+    socket.on('close', () => { network.sockets.delete(socket); other.destroy(); });
+    socket.pipe(other);
+  }
+  server.on('data', (data) => { network.bytes += data.length; });
+});
+function goOffline(offline) {
+  network.offline = offline;
+  if (offline) for (const socket of network.sockets) socket.destroy();
+}
+await new Promise((resolve) => proxy.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${proxy.address().port}`;
 
 // playwright-core gives the browser a new, empty profile (user data folder) of its own.
 const browser = await chromium.launch({
@@ -225,11 +248,13 @@ const About = [50, 258];
 const Exit = [50, 283];
 const AboutOk = [225, 12];
 
-// Opens the game page and waits for the splash, then the first machine ready; gives how long the
-// splash took to show from the start of the page's load, in milliseconds.
-async function openGame(page) {
-  await page.addInitScript(pageHelpers);
-  await page.goto(`${origin}/`);
+// Opens the game page (or does what `open` says instead) and waits for the splash, then the first
+// machine ready; gives how long the splash took to show from the start of the page's load, in
+// milliseconds. The page's helpers are added once, for every later load of the page.
+async function openGame(page, open = () => page.goto(`${origin}/`)) {
+  if (!page.helpersAdded) await page.addInitScript(pageHelpers);
+  page.helpersAdded = true;
+  await open();
   await waitForScreen(page, native['splash.png'], GameWindow, 'the splash');
   const splash = await hashOf(page, native['splash.png'], GameWindow);
   const shown = await page.evaluate((hash) => window.frames.find((frame) => frame.hash === hash).time, splash);
@@ -265,12 +290,13 @@ async function betAndSpin(page, tap, [bet1, spin]) {
   assert.ok((await soundsSince(page, before)).includes('stop'), 'the reel sound stops');
 }
 
+const phone = {viewport: {width: 390, height: 844}, isMobile: true, hasTouch: true, deviceScaleFactor: 3};
 const viewports = [
-  ['desktop', {viewport: {width: 1280, height: 800}}, {width: 480, height: 640}],
-  ['phone', {viewport: {width: 390, height: 844}, isMobile: true, hasTouch: true, deviceScaleFactor: 3},
-   {width: 390, height: 520}],
+  ['desktop', {viewport: {width: 1280, height: 800}}, {width: 600, height: 800}],
+  ['phone', phone, {width: 390, height: 520}],
 ];
 const splashTimes = {};
+const firstPaint = {};
 
 for (const [name, options, size] of viewports) {
   const context = await browser.newContext(options);
@@ -281,10 +307,10 @@ for (const [name, options, size] of viewports) {
     splashTimes[name] = await openGame(page);
     assert.ok(splashTimes[name] < 1000, `the splash took ${splashTimes[name]} ms`);
     const box = await page.locator('#screen').boundingBox();
-    assert.deepEqual({width: box.width, height: box.height}, size);
+    assert.deepEqual({width: Math.round(box.width), height: Math.round(box.height)}, size);
     const viewport = page.viewportSize();
-    assert.equal(box.x * 2 + box.width, viewport.width, 'centred across');
-    assert.equal(box.y * 2 + box.height, viewport.height, 'centred down');
+    assert.ok(Math.abs(box.x * 2 + box.width - viewport.width) < 1, 'centred across');
+    assert.ok(Math.abs(box.y * 2 + box.height - viewport.height) < 1, 'centred down');
     assert.equal(await page.locator('#screen').evaluate((c) => getComputedStyle(c).imageRendering), 'pixelated');
     assert.equal(await page.locator('#screen').evaluate((c) => getComputedStyle(c).touchAction), 'none');
     if (screenshots) await page.screenshot({path: path.join(screenshots, `${name}.png`)});
@@ -299,6 +325,24 @@ for (const [name, options, size] of viewports) {
     }
     assert.equal(await page.evaluate(() => window.dorurura.web.audio.state), 'running');
   });
+
+  if (name === 'phone') {
+    // Upright and across, a small phone and a tablet: the largest scale that fits, and the pen
+    // follows it (the last machine chosen is 40008).
+    await test('phone: the game fills nine tenths of the limiting side at four sizes, and SPIN spins', async () => {
+      for (const [width, height, shot] of [[844, 390, 'phone-landscape'], [320, 568], [820, 1180],
+                                           [390, 844, 'phone-portrait']]) {
+        await page.setViewportSize({width, height});
+        await page.waitForTimeout(100);
+        const box = await page.locator('#screen').boundingBox();
+        const fill = Math.max(box.width / width, box.height / height);
+        assert.ok(fill >= 0.9 && box.x >= 0 && box.y >= 0 && box.x + box.width <= width + 0.5 &&
+                  box.y + box.height <= height + 0.5, `${width} x ${height}: ${JSON.stringify(box)}`);
+        await betAndSpin(page, tap, machines[3][2]);
+        if (shot && screenshots) await page.screenshot({path: path.join(screenshots, `${shot}.png`)});
+      }
+    });
+  }
 
   await test(`${name}: Options, the About box, and Exit ends the game with a page to start again`, async () => {
     await tap(Options);
@@ -353,8 +397,136 @@ for (const [name, options, size] of viewports) {
   await context.close();
 }
 
+// ---- The site as an app ----------------------------------------------------------------------------
+
+// A first visit on a phone over a slow link (1.6 Mbit/s, 150 ms): the picture and the progress bar at
+// the first paint, long before the program is there, the screen laid out once, and what it all took
+// to send, the service worker's first fill included.
+const visit = await browser.newContext(phone);
+const visitPage = await visit.newPage();
+await test('a first visit: the picture at first paint, the download\'s progress, no layout shift, 250 KB', async () => {
+  await visitPage.addInitScript(() => {
+    window.shifts = [];
+    window.largest = [];
+    window.progress = [];
+    new PerformanceObserver((list) => window.shifts.push(...list.getEntries().map((e) => e.value)))
+      .observe({type: 'layout-shift', buffered: true});
+    new PerformanceObserver((list) => window.largest.push(...list.getEntries().map((e) => [e.element?.id, e.startTime])))
+      .observe({type: 'largest-contentful-paint', buffered: true});
+    new MutationObserver(() => window.progress.push(Number(document.getElementById('loading').value)))
+      .observe(document, {subtree: true, attributeFilter: ['value']});
+  });
+  const cdp = await visit.newCDPSession(visitPage);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.emulateNetworkConditions',
+                 {offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 94000});
+  network.bytes = 0;
+  firstPaint.splash = await openGame(visitPage, async () => {
+    await visitPage.goto(`${origin}/`, {waitUntil: 'commit'});
+    await visitPage.waitForFunction(() => performance.getEntriesByName('first-contentful-paint').length);
+    if (screenshots && await visitPage.evaluate(() => !window.dorurura)) {
+      await visitPage.screenshot({path: path.join(screenshots, 'phone-loading.png')});
+    }
+  });
+  const seen = await visitPage.evaluate(() => {
+    const program = performance.getEntriesByType('resource').find((e) => e.name.endsWith('/dorurura.wasm'));
+    return {firstPaint: performance.getEntriesByName('first-contentful-paint')[0].startTime,
+            programLoaded: program.responseEnd, largest: window.largest, shifts: window.shifts,
+            progress: window.progress, max: document.getElementById('loading').max,
+            loadingHidden: document.getElementById('loading').hidden};
+  });
+  firstPaint.slow = seen.firstPaint;
+  assert.ok(seen.largest.some(([id, time]) => id === 'still' && time < seen.programLoaded),
+            `the picture before the program: ${JSON.stringify(seen)}`);
+  assert.ok(seen.firstPaint < seen.programLoaded, `the first paint before the program: ${JSON.stringify(seen)}`);
+  assert.ok(seen.progress.some((value) => value > 0 && value < seen.max) && seen.progress.at(-1) === seen.max,
+            `the progress: ${seen.progress}`);
+  assert.ok(seen.loadingHidden, 'the progress bar goes once the game starts');
+  assert.deepEqual(seen.shifts, [], 'no layout shift');
+  // Served gzipped, the whole visit, with the service worker's fill, sends at most 250 KB.
+  await visitPage.evaluate(async () => {
+    const registration = await navigator.serviceWorker.ready;
+    return registration.active.state === 'activated' || new Promise((resolve) => registration.active
+      .addEventListener('statechange', (event) => event.target.state === 'activated' && resolve()));
+  });
+  const firstVisit = network.bytes;
+  assert.ok(firstVisit <= 250000, `the first visit took ${firstVisit} bytes`);
+  firstPaint.bytes = firstVisit;
+  await cdp.send('Network.emulateNetworkConditions', {offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1});
+});
+
+await test('installable: the manifest, its icons, the favicon and the home-screen icon', async () => {
+  const cdp = await visit.newCDPSession(visitPage);
+  const {errors, data} = await cdp.send('Page.getAppManifest');
+  assert.deepEqual(errors, [], 'the manifest parses');
+  // Playwright's contexts are private (incognito) profiles, where no page is installable.
+  const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors.filter((e) => e.errorId !== 'in-incognito'), [], 'installable');
+  const manifest = JSON.parse(data);
+  assert.ok(manifest.name && manifest.short_name && manifest.display === 'standalone', data);
+  const icons = [...manifest.icons.map((icon) => [icon.src, icon.sizes, icon.purpose]),
+                 ...await visitPage.evaluate(() => [...document.querySelectorAll('link[rel~=icon], link[rel=apple-touch-icon]')]
+                   .map((link) => [link.getAttribute('href'), link.sizes.value, link.rel]))];
+  assert.deepEqual(icons.map(([, size, purpose]) => `${size} ${purpose}`).sort(),
+                   ['192x192 any', '32x32 icon', '512x512 any', '512x512 apple-touch-icon', '512x512 maskable']);
+  for (const [src, size, purpose] of icons) {
+    const loaded = await visitPage.evaluate(async (url) => {
+      const picture = await createImageBitmap(await (await fetch(url)).blob());
+      const context = new OffscreenCanvas(picture.width, picture.height).getContext('2d');
+      context.drawImage(picture, 0, 0);
+      return {size: `${picture.width}x${picture.height}`, corner: context.getImageData(0, 0, 1, 1).data[3],
+              middle: context.getImageData(picture.width / 2, picture.height / 2, 1, 1).data[3]};
+    }, src);
+    assert.equal(loaded.size, size, src);
+    assert.equal(loaded.middle, 255, `${src}: the coin in the middle`);
+    // Icons that fill their square (maskable, the home screen's) are opaque to the corners.
+    if (purpose === 'maskable' || purpose === 'apple-touch-icon') assert.equal(loaded.corner, 255, `${src}: corner`);
+  }
+});
+
+// After the first visit the worker keeps the site: played off line; then a rebuilt file is there on
+// the next visit on line, and the new build's worker keeps it in place of the old.
+await test('offline and rebuilt: the worker plays a spin off line, and the next visit runs a new build', async () => {
+  const buildOf = () => /const build = '([^']+)'/.exec(fs.readFileSync(path.join(served, 'sw.js'), 'utf8'))[1];
+  const cacheNames = () => visitPage.evaluate(() => caches.keys());
+  assert.deepEqual(await cacheNames(), [buildOf()]);
+  await openGame(visitPage, () => visitPage.reload());
+  assert.ok(await visitPage.evaluate(() => navigator.serviceWorker.controller !== null), 'controlled after a reload');
+  const tap = tapper(visitPage, true);
+  try {
+    goOffline(true);
+    await openGame(visitPage, () => visitPage.reload());
+    await betAndSpin(visitPage, tap, machines[0][2]);
+    assert.equal(await visitPage.evaluate(() => fetch('no-such-file').then(() => 'fetched', () => 'failed')), 'failed',
+                 'off line indeed');
+  } finally {
+    goOffline(false);
+  }
+  // A rebuild that changes game.js, as the build seals the site.
+  const old = buildOf();
+  fs.appendFileSync(path.join(served, 'game.js'), '\nwindow.rebuilt = true;\n');
+  const seal = spawnSync('node', [path.join(repository, 'web/site.mjs'), 'seal', path.join(repository, 'web/sw.js'), served]);
+  assert.equal(seal.status, 0, String(seal.stderr));
+  assert.notEqual(buildOf(), old, 'a new build, a new name');
+  await openGame(visitPage, () => visitPage.reload());
+  assert.equal(await visitPage.evaluate(() => window.rebuilt), true, 'the new build runs on the next visit');
+  for (const end = Date.now() + 10000; (await cacheNames()).join() !== buildOf(); await visitPage.waitForTimeout(100)) {
+    assert.ok(Date.now() < end, `the caches: ${await cacheNames()}`);
+  }
+  try {
+    goOffline(true);
+    await openGame(visitPage, () => visitPage.reload());
+    assert.equal(await visitPage.evaluate(() => window.rebuilt), true, 'the new build off line');
+  } finally {
+    goOffline(false);
+  }
+});
+await visit.close();
+
 await browser.close();
-server.close();
+proxy.close();
 console.log(`splash shown after ${Object.entries(splashTimes).map(([k, v]) => `${Math.round(v)} ms (${k})`).join(', ')}`);
+console.log(`first visit at 1.6 Mbit/s, 150 ms: first paint ${Math.round(firstPaint.slow)} ms, the splash ` +
+            `${Math.round(firstPaint.splash)} ms, ${firstPaint.bytes} bytes sent`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);

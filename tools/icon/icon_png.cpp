@@ -1,12 +1,16 @@
 // dorurura-icon: writes the program's 32 x 32 icon (icon image 3 of the resource catalogue) as an
-// RGBA PNG for the desktop's icon theme, scaled by a whole number with sharp pixels.
-//   dorurura-icon OUT.png SCALE
+// RGBA PNG for the desktop's icon theme, scaled by a whole number with sharp pixels. Given a size
+// and a colour, the icon is centred on an opaque square of that size and colour instead, as the web
+// app's maskable and home-screen icons want.
+//   dorurura-icon OUT.png SCALE [SIZE RRGGBB]
 #include <png.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <vector>
 
 #include "platform/catalogue.h"
@@ -58,14 +62,50 @@ std::vector<uint8_t> decode(const ResourceEntry& icon, int& width, int& height) 
     return rgba;
 }
 
+// Writes pixels of `channels` bytes each (3, RGB, or 4, RGBA) as a PNG file; through a colour map
+// when there are 256 colours or fewer, as an icon's are (some 30 % smaller).
+bool writePng(const char* path, int width, int height, int channels, const std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    const size_t size = static_cast<size_t>(channels);
+    std::map<uint32_t, uint8_t> colours;
+    std::vector<uint8_t> colourMap, indices(pixels.size() / size);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        uint32_t key = 0;
+        for (size_t c = 0; c < size; ++c) key = key << 8 | pixels[i * size + c];
+        auto found = colours.find(key);
+        if (found == colours.end()) {
+            if (colours.size() == 256) return png_image_write_to_file(&image, path, 0, pixels.data(), 0, nullptr);
+            found = colours.emplace(key, static_cast<uint8_t>(colours.size())).first;
+            colourMap.insert(colourMap.end(), &pixels[i * size], &pixels[i * size] + size);
+        }
+        indices[i] = found->second;
+    }
+    image.format |= PNG_FORMAT_FLAG_COLORMAP;
+    image.colormap_entries = static_cast<png_uint_32>(colours.size());
+    return png_image_write_to_file(&image, path, 0, indices.data(), 0, colourMap.data());
+}
+
+// A whole number from min to max, or -1.
+long wholeNumber(const char* text, long min, long max, int base = 10) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, base);
+    return *text != '\0' && *text != '-' && *end == '\0' && value >= min && value <= max ? value : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || std::atoi(argv[2]) < 1 || std::atoi(argv[2]) > 16) {
-        std::fprintf(stderr, "usage: dorurura-icon OUT.png SCALE (1 to 16)\n");
+    const int scale = argc == 3 || argc == 5 ? static_cast<int>(wholeNumber(argv[2], 1, 16)) : -1;
+    const long canvas = argc == 5 ? wholeNumber(argv[3], 1, 1024) : 0;
+    const long colour = argc == 5 && std::strlen(argv[4]) == 6 ? wholeNumber(argv[4], 0, 0xFFFFFF, 16) : 0;
+    if (scale < 0 || canvas < 0 || colour < 0) {
+        std::fprintf(stderr, "usage: dorurura-icon OUT.png SCALE (1 to 16) [SIZE (1 to 1024) RRGGBB]\n");
         return 2;
     }
-    const int scale = std::atoi(argv[2]);
     const ResourceEntry* icon = findIcon(3);
     int width = 0, height = 0;
     const std::vector<uint8_t> rgba = icon != nullptr ? decode(*icon, width, height) : std::vector<uint8_t>{};
@@ -81,12 +121,30 @@ int main(int argc, char** argv) {
         const size_t y = i / static_cast<size_t>(size) / static_cast<size_t>(scale);
         std::copy_n(&rgba[(y * static_cast<size_t>(width) + x) * 4], 4, &scaled[i * 4]);
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(size);
-    image.height = static_cast<png_uint_32>(height * scale);
-    image.format = PNG_FORMAT_RGBA;
-    if (!png_image_write_to_file(&image, argv[1], 0, scaled.data(), 0, nullptr)) {
+    std::vector<uint8_t> square;
+    if (canvas > 0) {
+        if (canvas < size || canvas < height * scale) {
+            std::fprintf(stderr, "dorurura-icon: the icon at scale %d does not fit in %ld pixels\n", scale, canvas);
+            return 2;
+        }
+        // The colour behind the icon: transparent pixels take it; the icon's are opaque or clear.
+        const auto side = static_cast<size_t>(canvas);
+        const auto left = (side - static_cast<size_t>(size)) / 2, top = (side - static_cast<size_t>(height * scale)) / 2;
+        square.resize(side * side * 3);
+        for (size_t i = 0; i < side * side; ++i) {
+            const size_t x = i % side, y = i / side;
+            const bool inside = x >= left && x - left < static_cast<size_t>(size) && y >= top &&
+                                y - top < static_cast<size_t>(height * scale);
+            const uint8_t* from = inside ? &scaled[((y - top) * static_cast<size_t>(size) + x - left) * 4] : nullptr;
+            for (int c = 0; c < 3; ++c) {
+                const auto background = static_cast<uint8_t>(colour >> (16 - 8 * c));
+                square[i * 3 + static_cast<size_t>(c)] = from && from[3] ? from[c] : background;
+            }
+        }
+    }
+    const bool written = canvas > 0 ? writePng(argv[1], static_cast<int>(canvas), static_cast<int>(canvas), 3, square)
+                                    : writePng(argv[1], size, height * scale, 4, scaled);
+    if (!written) {
         std::fprintf(stderr, "dorurura-icon: cannot write %s\n", argv[1]);
         return 1;
     }
