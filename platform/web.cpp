@@ -17,8 +17,9 @@ void webShow(const uint32_t* display);
 void webWaitForFrame(double wake);
 // A pass begins (the page counts them).
 void webPassBegins();
-// The oldest pen event as kind << 20 | x << 10 | y (kind 0 down, 1 move, 2 up), or -1.
-int webNextPen();
+// The oldest input event as kind << 20 | x << 10 | y, or -1: kind 0, 1, 2 the pen down, moved or
+// up at (x, y); kind 3, 4 a key down or up, x 1 with Ctrl held, y the virtual-key code.
+int webNextInput();
 void webPlayWave(int id, int channels, int sampleRate, int bitsPerSample, const uint8_t* samples,
                  uint32_t bytes, int loop);
 void webStopWave();
@@ -59,11 +60,15 @@ void pace() {
     web.nextPass += PassPeriod;
 }
 
-void takePen() {
-    for (int pen = webNextPen(); pen >= 0; pen = webNextPen()) {
-        constexpr HostEventKind kinds[] = {HostEventKind::PenDown, HostEventKind::PenMove, HostEventKind::PenUp};
-        const auto x = static_cast<int16_t>((pen >> 10) & 0x3FF), y = static_cast<int16_t>(pen & 0x3FF);
-        platformPushInput(HostEvent{kinds[(pen >> 20) % 3], x, y, 0});
+void takeInput() {
+    constexpr HostEventKind kinds[] = {HostEventKind::PenDown, HostEventKind::PenMove, HostEventKind::PenUp,
+                                       HostEventKind::KeyDown, HostEventKind::KeyUp};
+    for (int input = webNextInput(); input >= 0; input = webNextInput()) {
+        const auto kind = kinds[(input >> 20) % 5];
+        const auto x = static_cast<int16_t>((input >> 10) & 0x3FF), y = static_cast<int16_t>(input & 0x3FF);
+        const bool key = kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp;
+        platformPushInput(key ? HostEvent{kind, static_cast<int16_t>(x ? KeyControl : 0), 0, static_cast<uint16_t>(y)}
+                              : HostEvent{kind, x, y, 0});
     }
 }
 
@@ -72,7 +77,7 @@ void beginPass(const uint32_t* display, bool changed) {
     pace();
     web.tick = readClock();
     webPassBegins();
-    takePen();
+    takeInput();
 }
 
 void playWave(const WaveSound& wave, bool loop) {
@@ -90,7 +95,7 @@ int clockMinutes() {
 
 void reset() {
     webStopWave();
-    while (webNextPen() >= 0) {
+    while (webNextInput() >= 0) {
     }
 }
 

@@ -7,7 +7,7 @@ mergeInto(LibraryManager.library, {
   $Web: {
     width: 240,
     height: 320,
-    pens: [],        // pen events waiting for the next pass
+    input: [],       // pen and key events waiting for the next pass
     pointer: null,   // the pointer that holds the pen
     last: [0, 0],    // where the pen last was on the display
     context: null,
@@ -26,7 +26,14 @@ mergeInto(LibraryManager.library, {
     },
     pen: function(kind, point) {
       Web.last = point;
-      Web.pens.push((kind << 20) | (point[0] << 10) | point[1]);
+      Web.input.push((kind << 20) | (point[0] << 10) | point[1]);
+    },
+    // The virtual-key code of a key event, or 0 for a key the platform does not pass on.
+    virtualKey: function(event) {
+      const named = {' ': 0x20, 'Enter': 0x0D, 'Escape': 0x1B, 'ArrowLeft': 0x25, 'ArrowUp': 0x26,
+                     'ArrowRight': 0x27, 'ArrowDown': 0x28, 'F10': 0x79, 'ContextMenu': 0x5D};
+      if (/^Key[A-Z]$/.test(event.code)) return event.code.charCodeAt(3);
+      return named[event.key] || 0;
     },
     listen: function(target, type, handler) {
       target.addEventListener(type, handler);
@@ -73,6 +80,7 @@ mergeInto(LibraryManager.library, {
       if (!Web.audio && AudioContext) Web.audio = Module.web.audio = new AudioContext();
       if (Web.audio && Web.audio.state !== 'running') Web.audio.resume().catch(() => {});
       Web.pointer = event.pointerId;
+      canvas.focus();  // the pen takes the keys too, as pressing it prevents the browser's own focus
       canvas.setPointerCapture(event.pointerId);
       Web.pen(0, at);
     });
@@ -89,13 +97,24 @@ mergeInto(LibraryManager.library, {
     Web.listen(canvas, 'pointerup', up);
     Web.listen(canvas, 'pointercancel', up);
     Web.listen(canvas, 'contextmenu', (event) => event.preventDefault());
+    // Keys while the canvas has the focus, each press once; with Alt they stay the browser's. The
+    // page neither scrolls with them nor opens its own menus.
+    const key = (kind) => (event) => {
+      const code = event.altKey || event.metaKey ? 0 : Web.virtualKey(event);
+      if (!code) return;
+      event.preventDefault();
+      if (!event.repeat) Web.input.push((kind << 20) | ((event.ctrlKey ? 1 : 0) << 10) | code);
+    };
+    Web.listen(canvas, 'keydown', key(3));
+    Web.listen(canvas, 'keyup', key(4));
+    canvas.focus();
   },
 
   webStop__deps: ['$Web'],
   webStop: function() {
     Web.listeners.forEach((listener) => listener[0].removeEventListener(listener[1], listener[2]));
     Web.listeners = [];
-    Web.pens = [];
+    Web.input = [];
     Web.pointer = null;
     if (Web.audio) Web.audio.close();
     Web.audio = null;
@@ -128,9 +147,9 @@ mergeInto(LibraryManager.library, {
     Module.web.passes++;
   },
 
-  webNextPen__deps: ['$Web'],
-  webNextPen: function() {
-    return Web.pens.length ? Web.pens.shift() : -1;
+  webNextInput__deps: ['$Web'],
+  webNextInput: function() {
+    return Web.input.length ? Web.input.shift() : -1;
   },
 
   webPlayWave__deps: ['$Web'],

@@ -344,6 +344,51 @@ for (const [name, options, size] of viewports) {
     });
   }
 
+  if (name === 'desktop') {
+    // The keys on the focused canvas, as the taps they stand for: F10, Down and Enter choose a
+    // machine, B and Space bet and spin, a held key presses once, P, Right and Esc page and close
+    // the pay table, Ctrl+A and Enter open and close the About box; without the focus, nothing.
+    await test('desktop: the keyboard plays as the pen does', async () => {
+      const press = async (key) => {
+        await page.keyboard.press(key);
+        await page.waitForTimeout(120);
+      };
+      const choose = async (downs, command) => {
+        await press('F10');
+        for (let i = 0; i < downs; i++) await press('ArrowDown');
+        await press('Enter');
+        await waitForScreen(page, native[`machine-${command}.png`], Sign, `machine ${command} by keys`);
+      };
+      await choose(1, 40011);
+      await betAndSpin(page, press, ['b', ' ']);
+      let before = await soundCount(page);
+      await page.keyboard.down('b');
+      await page.keyboard.down('b');  // the browser's repeat
+      await page.keyboard.up('b');
+      await page.waitForTimeout(120);
+      assert.deepEqual(await soundsSince(page, before), ['play 105'], 'a held key presses once');
+      const machine = await screenHash(page, Sign);
+      await press('p');
+      const first = await screenHash(page, Sign);
+      assert.notEqual(first, machine, 'P opens the pay table');
+      await press('ArrowRight');
+      assert.notEqual(await screenHash(page, Sign), first, 'Right turns the page');
+      await press('Escape');
+      assert.equal(await screenHash(page, Sign), machine, 'Esc closes it');
+      await choose(2, 40010);
+      await choose(4, 40008);
+      await press('Control+a');
+      await waitForScreen(page, native['about.png'], GameWindow, 'the About box by Ctrl+A');
+      await press('Enter');
+      await waitForScreen(page, native['machine-40008.png'], Sign, 'the machine again');
+      before = await soundCount(page);
+      await page.evaluate(() => document.activeElement.blur());
+      await press('b');
+      assert.deepEqual(await soundsSince(page, before), [], 'no focus, no keys');
+      await page.locator('#screen').focus();
+    });
+  }
+
   await test(`${name}: Options, the About box, and Exit ends the game with a page to start again`, async () => {
     await tap(Options);
     await waitForScreen(page, native['menu.png'], Menu, 'the menu');
