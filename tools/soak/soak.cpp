@@ -32,7 +32,7 @@ int pick(std::mt19937_64& random, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
 }
 
-// A random session: taps on the machines' controls and anywhere (off the screen too), raw pen
+// A random session: taps on the machines' controls and anywhere (off the screen too), keys, raw pen
 // presses, drags and lifts, menu commands real and unknown (machine switches mid-spin, loans, the
 // About box), waits, passes listed one by one, and a state line after every command. Clocks start
 // anywhere, near the 32-bit wrap often, and passes last from 0 ms to a minute, changing within a
@@ -60,8 +60,14 @@ std::string randomSession(std::mt19937_64& random) {
             const Rect16& r = d.controlRects[pick(random, 0, MaxControls - 1)];
             text += "tap " + std::to_string(r.x + r.w / 2 + pick(random, -8, 8)) + " " +
                       std::to_string(NavBarHeight + r.y + r.h / 2 + pick(random, -8, 8)) + "\n";
-        } else if (kind < 60) {
+        } else if (kind < 54) {
             text += "tap " + std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
+        } else if (kind < 60) {  // a key; Ctrl+Q, which ends the session, now and then
+            static constexpr const char* keys[] = {"space", "enter", "escape", "up",  "down", "right", "f10",
+                                                   "menu",  "b",     "m",      "p",   "ctrl+a", "ctrl+q"};
+            const int k = pick(random, 0, static_cast<int>(std::size(keys)) - 1);
+            if (k == static_cast<int>(std::size(keys)) - 1 && pick(random, 0, 20) != 0) continue;
+            text += std::string("key ") + keys[k] + "\n";
         } else if (kind < 72) {
             const int id = pick(random, 0, 9) == 0 ? pick(random, 0, 65535)
                                                    : commands[pick(random, 0, std::size(commands) - 1)];
