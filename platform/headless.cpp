@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "platform/headless.h"
-#include "platform/inspect.h"
 #include "platform/internal.h"
+#include "platform/probe.h"
 
 namespace {
 

@@ -463,6 +463,12 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     return true;
 }
 
+bool platformSdlClaimOneCopy(const WCHAR* className) {
+    if (sdl.replay || !findOtherCopy(className, nullptr)) return true;
+    bringOtherCopyToFront();
+    return false;
+}
+
 bool platformSdlOtherCopySilent() {
     return sdl.otherSilent;
 }

@@ -30,6 +30,12 @@ struct SdlOptions {
 // Gives true, or false with a one-line reason in error (no display, for example).
 bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize);
 
+// Decides now, before the program touches any file, whether this is the copy that plays: takes the
+// single-copy lock for the main window's class, which the window's own check then finds held. False
+// when another copy runs: it has been asked to come forward (platformSdlOtherCopySilent tells
+// whether it answered).
+bool platformSdlClaimOneCopy(const WCHAR* className);
+
 // Whether another copy holds the single-copy lock but did not answer when asked to come forward.
 bool platformSdlOtherCopySilent();
 

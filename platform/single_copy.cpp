@@ -24,8 +24,6 @@ constexpr char Request[] = "front\n";
 constexpr char Answer[] = "here\n";
 constexpr int ClientPatience = 120;  // polls to wait for a connected client's request
 
-const SingleCopy* shared = nullptr;  // the lock later claims in this process share
-
 // A folder of our own: a directory owned by this user, not writable by others.
 bool privateFolder(const char* path) {
     struct stat info;
@@ -152,13 +150,6 @@ int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     if (copy->folderFd < 0 || !socketAddress(folder, copy->folderFd, copy->socketName, copy->address)) return -1;
     int fd = openat(copy->folderFd, lockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
-    struct stat mine, held;
-    if (shared && shared->lockFd >= 0 && fstat(fd, &mine) == 0 && fstat(shared->lockFd, &held) == 0 &&
-        mine.st_dev == held.st_dev && mine.st_ino == held.st_ino) {
-        close(fd);
-        copy->lockFd = fcntl(shared->lockFd, F_DUPFD_CLOEXEC, 0);  // the same lock, held while any copy is open
-        return copy->lockFd >= 0 ? 1 : -1;
-    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         close(fd);
@@ -166,10 +157,6 @@ int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name) {
     }
     copy->lockFd = fd;
     return 1;
-}
-
-void singleCopyShareInProcess(const SingleCopy* copy) {
-    shared = copy;
 }
 
 int singleCopyListen(SingleCopy* copy) {
@@ -247,7 +234,6 @@ int singleCopyRequestFront(const char* folder, const char* name, int patienceMs)
 
 void singleCopyRelease(SingleCopy* copy) {
     if (!copy) return;
-    if (copy == shared) shared = nullptr;
     for (int& client : copy->clients)
         closeFd(&client);
     if (copy->listenFd >= 0) {

@@ -33,10 +33,6 @@ size_t singleCopyFolder(const char* override, char* folder, size_t size, char* p
 // 0 when another process does, -1 when the files cannot be made (then nothing is enforced).
 int singleCopyClaim(SingleCopy* copy, const char* folder, const char* name);
 
-// Lets later claims of the same lock in this process share the lock that `copy` holds, until it is
-// released: the program takes it before it touches any file, and its window claims it again.
-void singleCopyShareInProcess(const SingleCopy* copy);
-
 // Starts accepting requests; needs the lock. Gives 1/0.
 int singleCopyListen(SingleCopy* copy);
 

@@ -11,8 +11,6 @@
 #include "platform/catalogue.h"
 #include "platform/host.h"
 #include "platform/sdl.h"
-#include "platform/single_copy.h"
-#include "platform/text.h"
 #include "res/resource.h"
 #include "shell/cli.h"
 #include "shell/record.h"
@@ -45,24 +43,6 @@ int writeOut(const std::string& text) {
     return 1;
 }
 
-// Before a recording touches its file: whether this is the copy that plays. Takes the single-copy
-// lock, which the window's own claim then shares; when another copy holds it, asks that one to
-// come forward and gives its exit code in `code`.
-bool claimTheGame(SingleCopy& copy, int& code) {
-    char folder[1024], problem[512];
-    WCHAR className[100] = {};
-    LoadStringW(instanceFromCatalogue(&dorururaCatalogue), IDS_CLASS, className, 100);
-    const std::string name = utf8FromUtf16(className);
-    // Without a folder nothing is enforced; the window says so.
-    if (!singleCopyFolder(nullptr, folder, sizeof folder, problem, sizeof problem)) return true;
-    const int claimed = singleCopyClaim(&copy, folder, name.c_str());
-    if (claimed == 1) singleCopyShareInProcess(&copy);
-    if (claimed != 0) return true;
-    code = singleCopyRequestFront(folder, name.c_str(), FrontPatienceMs) == 1 ? 0 : 1;
-    if (code != 0) std::fputs(SilentCopy, stderr);
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,9 +68,6 @@ int main(int argc, char** argv) {
         if (options.headless) return runScript(script, run, stdout, stderr);
     }
 
-    SingleCopy copy;
-    int code = 0;
-    if (!options.record.empty() && !claimTheGame(copy, code)) return code;
     SdlOptions sdl;
     sdl.scale = options.scale;
     sdl.fullscreen = options.fullscreen;
@@ -101,33 +78,38 @@ int main(int argc, char** argv) {
     if (!platformStartSdl(sdl, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
                      error);
-        singleCopyRelease(&copy);
         return 1;
     }
     if (replay) {
         run.backend = platformBackend();
         run.hostEnded = platformSdlCloseAsked;
-        code = runScript(script, run, stdout, stderr);
+        const int code = runScript(script, run, stdout, stderr);
         platformStopSdl();
         return code;
     }
-    if (!options.record.empty() && !startRecording(options.record, problem)) {
-        std::fprintf(stderr, "dorurura: %s\n", problem.c_str());
-        platformStopSdl();
-        singleCopyRelease(&copy);
-        return 2;
+    // Only the copy that plays makes a recording, and that is settled before the file
+    // is touched (without a recording, the main window's creation settles it).
+    HINSTANCE instance = instanceFromCatalogue(&dorururaCatalogue);
+    WCHAR className[100] = {};
+    LoadStringW(instance, IDS_CLASS, className, 100);
+    int code = 0;
+    if (options.record.empty() || platformSdlClaimOneCopy(className)) {
+        if (!options.record.empty() && !startRecording(options.record, problem)) {
+            std::fprintf(stderr, "dorurura: %s\n", problem.c_str());
+            platformStopSdl();
+            return 2;
+        }
+        if (options.mute) {
+            // As if the player chose "Sound Off" before anything else: sound and check marks agree.
+            platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
+        }
+        code = WinMain(instance, nullptr, nullptr, SW_SHOWNORMAL);
+        stopRecording();
     }
-    if (options.mute) {
-        // As if the player chose "Sound Off" before anything else: sound and check marks agree.
-        platformPushInput({HostEventKind::Command, 0, 0, IDM_SOUND_OFF});
-    }
-    code = WinMain(instanceFromCatalogue(&dorururaCatalogue), nullptr, nullptr, SW_SHOWNORMAL);
-    stopRecording();
     if (platformSdlOtherCopySilent()) {
         std::fputs(SilentCopy, stderr);
         code = 1;
     }
     platformStopSdl();
-    singleCopyRelease(&copy);
     return code;
 }

@@ -10,7 +10,7 @@
 #include "platform/catalogue.h"
 #include "platform/headless.h"
 #include "platform/host.h"
-#include "platform/inspect.h"
+#include "platform/probe.h"
 #include "rules/machines.h"
 #include "shell/app.h"
 #include "shell/window.h"

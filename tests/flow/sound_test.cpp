@@ -4,7 +4,7 @@
 #include "flow/betting.h"
 #include "flow/game.h"
 #include "platform/headless.h"
-#include "platform/inspect.h"
+#include "platform/probe.h"
 #include "rules/outcome.h"
 #include "shell/sound.h"
 #include "tests/flow/harness.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/host.h"
-#include "platform/inspect.h"
+#include "platform/probe.h"
 #include "platform/windows.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/aygshell.h"
 #include "platform/headless.h"
 #include "platform/host.h"
-#include "platform/inspect.h"
+#include "platform/probe.h"
 #include "platform/windows.h"
 #include "tests/platform/support.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/host.h"
-#include "platform/inspect.h"
+#include "platform/probe.h"
 #include "rules/machines.h"
 #include "rules/outcome.h"
 #include "rules/random.h"

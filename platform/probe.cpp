@@ -1,5 +1,5 @@
-// The read-backs of platform/inspect.h, for tests only: no program links them.
-#include "platform/inspect.h"
+// The read-backs of platform/probe.h, for tests only: no program links them.
+#include "platform/probe.h"
 
 #include "platform/internal.h"
 
