@@ -29,6 +29,18 @@ H entryHandle(Kind kind, HINSTANCE instance, const ResourceEntry* entry) {
     return makeHandle<H>(kind, index, static_cast<uint32_t>(instanceSlot(instance)) + 1);
 }
 
+// The entry behind a handle that entryHandle made, and the slot of its instance; null for any
+// other handle.
+const ResourceEntry* entryOfHandle(const void* handle, Kind kind, int* instance) {
+    uint32_t instancePlusOne = 0;
+    const int index = handleSlot(handle, kind, &instancePlusOne);
+    if (index < 0 || instancePlusOne < 1 || instancePlusOne > MaxInstances) return nullptr;
+    const ResourceCatalogue* catalogue = state().instances[instancePlusOne - 1];
+    if (!catalogue || !catalogue->entries || static_cast<uint32_t>(index) >= catalogue->count) return nullptr;
+    *instance = static_cast<int>(instancePlusOne) - 1;
+    return &catalogue->entries[index];
+}
+
 uint16_t resourceId(LPCWSTR name) {
     return static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
 }
@@ -134,12 +146,10 @@ HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
 
 int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
-    uint32_t instancePlusOne = 0;
-    const int index = handleSlot(table, Kind::Accel, &instancePlusOne);
-    const ResourceCatalogue* catalogue =
-        instancePlusOne >= 1 && instancePlusOne <= MaxInstances ? state().instances[instancePlusOne - 1] : nullptr;
-    if (index < 0 || !catalogue || !catalogue->entries || static_cast<uint32_t>(index) >= catalogue->count) return 0;
-    const ResourceEntry& entry = catalogue->entries[index];
+    int instance = -1;
+    const ResourceEntry* found = entryOfHandle(table, Kind::Accel, &instance);
+    if (!found) return 0;
+    const ResourceEntry& entry = *found;
     // Entries of 8 bytes: flags, key, command, padding; 0x80 in the flags marks the last.
     for (uint32_t at = 0; at + 8 <= entry.size; at += 8) {
         const uint16_t flags = readU16(entry.data + at), key = readU16(entry.data + at + 2);
@@ -162,13 +172,9 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
 }
 
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
-    uint32_t instancePlusOne = 0;
-    int index = handleSlot(resource, Kind::Resource, &instancePlusOne);
-    const ResourceCatalogue* catalogue = catalogueOf(module);
-    if (index < 0 || !catalogue) return nullptr;
-    if (static_cast<int>(instancePlusOne) - 1 != instanceSlot(module)) return nullptr;
-    if (static_cast<uint32_t>(index) >= catalogue->count) return nullptr;
-    return const_cast<uint8_t*>(catalogue->entries[index].data);
+    int instance = -1;
+    const ResourceEntry* entry = entryOfHandle(resource, Kind::Resource, &instance);
+    return entry && instance == instanceSlot(module) ? const_cast<uint8_t*>(entry->data) : nullptr;
 }
 
 BOOL PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {

@@ -83,7 +83,13 @@ std::string writeShot(const std::string& path) {
     return errno != 0 ? std::strerror(errno) : "the picture could not be made";
 }
 
-// The raw event of a pen or host line.
+// A key event of a key line's value.
+HostEvent keyEvent(HostEventKind kind, uint32_t value) {
+    const auto control = static_cast<int16_t>((value & ScriptCommand::KeyWithControl) ? KeyControl : 0);
+    return {kind, control, 0, static_cast<uint16_t>(value)};
+}
+
+// The raw event of a pen, key or host line.
 HostEvent hostEvent(const ScriptCommand& c) {
     switch (c.op()) {
         case ScriptOp::PenDown:
@@ -97,11 +103,9 @@ HostEvent hostEvent(const ScriptCommand& c) {
         case ScriptOp::HostRestore:
             return {HostEventKind::Restore, 0, 0, 0};
         case ScriptOp::KeyDown:
-        case ScriptOp::KeyUp: {
-            const auto control = static_cast<int16_t>((c.value & ScriptCommand::KeyWithControl) ? KeyControl : 0);
-            return {c.op() == ScriptOp::KeyDown ? HostEventKind::KeyDown : HostEventKind::KeyUp, control, 0,
-                    static_cast<uint16_t>(c.value)};
-        }
+            return keyEvent(HostEventKind::KeyDown, c.value);
+        case ScriptOp::KeyUp:
+            return keyEvent(HostEventKind::KeyUp, c.value);
         default:
             return {HostEventKind::Command, 0, 0, static_cast<uint16_t>(c.value)};
     }
@@ -119,11 +123,8 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
                     headlessPenDown(c.x(), c.y());
                     headlessPenUp(c.x(), c.y());
                 } else if (c.op() == ScriptOp::Key) {
-                    ScriptCommand press = c, release = c;
-                    press.opBits = static_cast<uint32_t>(ScriptOp::KeyDown);
-                    release.opBits = static_cast<uint32_t>(ScriptOp::KeyUp);
-                    platformPushInput(hostEvent(press));
-                    platformPushInput(hostEvent(release));
+                    platformPushInput(keyEvent(HostEventKind::KeyDown, c.value));
+                    platformPushInput(keyEvent(HostEventKind::KeyUp, c.value));
                 } else {
                     headlessPostCommand(mainWindow, static_cast<WORD>(c.value));
                 }

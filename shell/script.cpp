@@ -24,7 +24,7 @@ constexpr StateName stateNames[] = {{Idle, "Idle"},         {Redraw, "Redraw"}, 
                                     {Stopping, "Stopping"}, {Broke, "Broke"},   {Splash, "Splash"},
                                     {PayTable, "PayTable"}};
 
-constexpr KeyName keyNames[] = {
+constexpr KeyName namedKeys[] = {
     {"space", VK_SPACE, false}, {"enter", VK_RETURN, false}, {"escape", VK_ESCAPE, false},
     {"up", VK_UP, false},       {"down", VK_DOWN, false},    {"right", VK_RIGHT, false},
     {"f10", VK_F10, false},     {"menu", VK_APPS, false},    {"b", 'B', false},
@@ -230,14 +230,18 @@ std::string recordingHeader(std::string_view version) {
     return "# dorurura " + std::string(version) + " recording";
 }
 
+std::span<const KeyName> keyNames() {
+    return namedKeys;
+}
+
 const KeyName* keyNamed(std::string_view name) {
-    for (const KeyName& k : keyNames)
+    for (const KeyName& k : namedKeys)
         if (name == k.name) return &k;
     return nullptr;
 }
 
 const KeyName* keyNameOf(uint16_t key, bool control) {
-    for (const KeyName& k : keyNames)
+    for (const KeyName& k : namedKeys)
         if (k.key == key && k.control == control) return &k;
     return nullptr;
 }
@@ -391,7 +395,7 @@ bool parseScript(std::string_view file, std::string_view text, Script& script, s
             const KeyName* key = keyNamed(w[count - 1]);
             if (!key) {
                 std::string names;
-                for (const KeyName& k : keyNames)
+                for (const KeyName& k : namedKeys)
                     names += std::string(names.empty() ? "" : ", ") + k.name;
                 return fail("unknown key '" + escapedText(w[count - 1], MaxShown) + "' (" + names + ")");
             }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,7 +101,8 @@ struct KeyName {
     uint16_t key;  // virtual-key code
     bool control;
 };
-// The key of this name, or nullptr; the name of this key, or nullptr.
+// Every key with a name; the key of this name, or nullptr; the name of this key, or nullptr.
+std::span<const KeyName> keyNames();
 const KeyName* keyNamed(std::string_view name);
 const KeyName* keyNameOf(uint16_t key, bool control);
 

@@ -63,11 +63,9 @@ std::string randomSession(std::mt19937_64& random) {
         } else if (kind < 54) {
             text += "tap " + std::to_string(pick(random, -60, 300)) + " " + std::to_string(pick(random, -60, 380)) + "\n";
         } else if (kind < 60) {  // a key; Ctrl+Q, which ends the session, now and then
-            static constexpr const char* keys[] = {"space", "enter", "escape", "up",  "down", "right", "f10",
-                                                   "menu",  "b",     "m",      "p",   "ctrl+a", "ctrl+q"};
-            const int k = pick(random, 0, static_cast<int>(std::size(keys)) - 1);
-            if (k == static_cast<int>(std::size(keys)) - 1 && pick(random, 0, 20) != 0) continue;
-            text += std::string("key ") + keys[k] + "\n";
+            const KeyName& key = keyNames()[static_cast<size_t>(pick(random, 0, static_cast<int>(keyNames().size()) - 1))];
+            if (key.control && key.key == 'Q' && pick(random, 0, 20) != 0) continue;
+            text += std::string("key ") + key.name + "\n";
         } else if (kind < 72) {
             const int id = pick(random, 0, 9) == 0 ? pick(random, 0, 65535)
                                                    : commands[pick(random, 0, std::size(commands) - 1)];
