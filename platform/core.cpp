@@ -1,5 +1,10 @@
 // The platform's state, handles, passes, raw input and the composed display.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 
 #include "platform/headless.h"
@@ -131,6 +136,28 @@ void showLayer(const Window& w, const Canvas& display) {
 }  // namespace plat
 
 using namespace plat;
+
+std::FILE* platformCreateFile(const char* path) {
+    struct stat info;  // a folder is left to open, which says why it cannot
+    const bool other = stat(path, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    const int fd = other ? -1 : open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (other || errno == ENXIO) errno = EINVAL;  // ENXIO: a pipe without a reader after all
+        return nullptr;
+    }
+    std::FILE* file = nullptr;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+    } else if (ftruncate(fd, 0) == 0) {
+        file = fdopen(fd, "wb");
+    }
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
+}
 
 int localClockMinutes() {
     const std::time_t now = std::time(nullptr);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/aygshell.h"
 #include "platform/catalogue.h"
@@ -140,6 +141,10 @@ void platformSetInputHook(InputHook hook, void* user);
 // The composed display: DisplayWidth x DisplayHeight pixels, 0x00RRGGBB, rows top to bottom. Valid
 // until the next platform call that draws or changes windows.
 const uint32_t* platformDisplay();
+
+// Creates or empties a regular file and opens it for writing, never waiting on a pipe without a
+// reader nor opening a device; null with errno when it cannot (EINVAL: no regular file).
+std::FILE* platformCreateFile(const char* path);
 
 // Writes pixels (0x00RRGGBB, rows top to bottom) as an 8-bit RGB PNG file. Gives 1/0.
 int platformWritePng(const char* path, const uint32_t* pixels, int width, int height);

@@ -1,8 +1,6 @@
 // The display and other pixels as PNG files, through libpng's simplified API (the desktop and the
 // headless backend; the web backend has its own, the canvas's encoder).
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,23 +22,8 @@ int platformWritePng(const char* path, const uint32_t* pixels, int width, int he
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    // A regular file only: opened without waiting (a pipe without a reader would hold the program
-    // in open), then looked at. errno says why it failed.
-    const int fd = open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) return 0;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return 0;
-    }
-    std::FILE* file = ftruncate(fd, 0) == 0 ? fdopen(fd, "wb") : nullptr;
-    if (!file) {
-        const int error = errno;
-        close(fd);
-        errno = error;
-        return 0;
-    }
+    std::FILE* file = platformCreateFile(path);  // errno says why not
+    if (!file) return 0;
     errno = 0;
     bool written = png_image_write_to_stdio(&image, file, 0, rgbBytes.data(), 0, nullptr) != 0;
     int error = errno;

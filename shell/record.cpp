@@ -1,7 +1,5 @@
 #include "shell/record.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -175,28 +173,11 @@ bool flushSteps(StepLines& lines, std::FILE* file) {
 
 bool startRecording(const std::string& path, std::string& problem) {
     recorder = Recorder{};
-    // A regular file only: opened without waiting (a pipe without a reader would hold the program
-    // in open), looked at, and only then emptied.
-    const auto notRegular = [&] {
-        problem = "cannot write " + escapedText(path, 4096) + ": not a regular file";
-        return false;
-    };
-    struct stat info;  // (a folder cannot be opened, and says so)
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        return notRegular();
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == ENXIO) return notRegular();  // a pipe after all
-        problem = cannotWrite(path);
-        return false;
-    }
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return notRegular();
-    }
-    if (ftruncate(fd, 0) != 0 || !(recorder.file = fdopen(fd, "w"))) {
-        problem = cannotWrite(path);
-        close(fd);
+    // A regular file only, never waited on: a pipe without a reader would hold the program.
+    recorder.file = platformCreateFile(path.c_str());
+    if (!recorder.file) {
+        problem = errno == EINVAL ? "cannot write " + escapedText(path, 4096) + ": not a regular file"
+                                  : cannotWrite(path);
         return false;
     }
     recorder.path = path;

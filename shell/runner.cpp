@@ -1,7 +1,5 @@
 #include "shell/runner.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -75,11 +73,9 @@ bool expectHolds(const ScriptCommand& c, const PassInfo& pass) {
 // Writes the display into the file: a regular one only, as a pipe without a reader or a device
 // could hold the run forever. Gives "" or why it could not.
 std::string writeShot(const std::string& path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        return "not a regular file";  // a folder cannot be opened, and says so
     errno = 0;
     if (platformWriteDisplayPng(path.c_str())) return "";
+    if (errno == EINVAL) return "not a regular file";
     return errno != 0 ? std::strerror(errno) : "the picture could not be made";
 }
 
