@@ -138,25 +138,16 @@ void showLayer(const Window& w, const Canvas& display) {
 using namespace plat;
 
 std::FILE* platformCreateFile(const char* path) {
-    struct stat info;  // a folder is left to open, which says why it cannot
+    struct stat info;  // a folder is left to open, which says why not; ENXIO: a pipe without a reader
     const bool other = stat(path, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     const int fd = other ? -1 : open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (other || errno == ENXIO) errno = EINVAL;  // ENXIO: a pipe without a reader after all
-        return nullptr;
-    }
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-    } else if (ftruncate(fd, 0) == 0) {
-        file = fdopen(fd, "wb");
-    }
-    if (!file) {
-        const int error = errno;
-        close(fd);
-        errno = error;
-    }
-    return file;
+    const bool regular = fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    std::FILE* file = regular && ftruncate(fd, 0) == 0 ? fdopen(fd, "wb") : nullptr;
+    if (file) return file;
+    const int error = other || (fd >= 0 ? !regular : errno == ENXIO) ? EINVAL : errno;
+    if (fd >= 0) close(fd);
+    errno = error;
+    return nullptr;
 }
 
 int localClockMinutes() {

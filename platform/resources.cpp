@@ -147,15 +147,14 @@ HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
 int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
     int instance = -1;
-    const ResourceEntry* found = entryOfHandle(table, Kind::Accel, &instance);
-    if (!found) return 0;
-    const ResourceEntry& entry = *found;
+    const ResourceEntry* entry = entryOfHandle(table, Kind::Accel, &instance);
     // Entries of 8 bytes: flags, key, command, padding; 0x80 in the flags marks the last.
-    for (uint32_t at = 0; at + 8 <= entry.size; at += 8) {
-        const uint16_t flags = readU16(entry.data + at), key = readU16(entry.data + at + 2);
+    for (uint32_t at = 0; entry && at + 8 <= entry->size; at += 8) {
+        const uint8_t* a = entry->data + at;
+        const uint16_t flags = readU16(a), key = readU16(a + 2);
         if ((flags & (FVIRTKEY | FSHIFT | FALT)) == FVIRTKEY && key == msg->wParam &&
             ((flags & FCONTROL) != 0) == state().controlHeld) {
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(readU16(entry.data + at + 4), 1), 0);
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(readU16(a + 4), 1), 0);
             return 1;
         }
         if (flags & 0x80) break;

@@ -135,13 +135,23 @@ void pen(HostEventKind kind, int x, int y) {
 // The virtual-key code of a key, or 0 for one the platform does not pass on.
 WPARAM virtualKey(SDL_Keycode key) {
     constexpr std::pair<SDL_Keycode, WPARAM> named[] = {
-        {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
-        {SDLK_LEFT, VK_LEFT},     {SDLK_UP, VK_UP},           {SDLK_RIGHT, VK_RIGHT},   {SDLK_DOWN, VK_DOWN},
-        {SDLK_APPLICATION, VK_APPS}, {SDLK_MENU, VK_APPS},    {SDLK_F10, VK_F10}};
+        {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_ESCAPE, VK_ESCAPE},
+        {SDLK_SPACE, VK_SPACE},   {SDLK_UP, VK_UP},           {SDLK_RIGHT, VK_RIGHT},
+        {SDLK_DOWN, VK_DOWN},     {SDLK_F10, VK_F10},         {SDLK_APPLICATION, VK_APPS},
+        {SDLK_MENU, VK_APPS}};
     if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
     for (const auto& [sdlKey, vk] : named)
         if (sdlKey == key) return vk;
     return 0;
+}
+
+// A key for the program, with the state of Ctrl; none while replaying, nor one it does not take.
+void pushKey(const SDL_KeyboardEvent& key) {
+    const WPARAM vk = sdl.replay ? 0 : virtualKey(key.keysym.sym);
+    if (vk == 0) return;
+    const auto kind = key.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp;
+    const auto control = static_cast<int16_t>((key.keysym.mod & KMOD_CTRL) ? KeyControl : 0);
+    platformPushInput(HostEvent{kind, control, 0, static_cast<uint16_t>(vk)});
 }
 
 // Host input into the platform's input queue. Mouse coordinates arrive already in display
@@ -186,18 +196,14 @@ void pollEvents() {
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 // F11 and Alt+Enter toggle fullscreen; other keys with Alt are the window manager's.
-                // The rest go to the program, each press once (no repeats), with the state of Ctrl.
+                // The rest go to the program, each press once (no repeats).
                 const SDL_Keycode key = event.key.keysym.sym;
                 const bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
                 const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
                 const bool toggle = key == SDLK_F11 || (enter && alt);
                 if (event.key.repeat || (alt && !toggle)) break;
                 if (!toggle) {
-                    if (const WPARAM vk = sdl.replay ? 0 : virtualKey(key)) {
-                        const auto control = static_cast<int16_t>((event.key.keysym.mod & KMOD_CTRL) ? KeyControl : 0);
-                        platformPushInput(HostEvent{event.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp,
-                                                    control, 0, static_cast<uint16_t>(vk)});
-                    }
+                    pushKey(event.key);
                     break;
                 }
                 if (event.type != SDL_KEYDOWN) break;
@@ -304,8 +310,9 @@ void reset() {
 }
 
 const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
-    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes, .findOtherCopy = findOtherCopy,
-    .bringOtherCopyToFront = bringOtherCopyToFront, .windowCreated = windowCreated, .reset = reset};
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes,
+    .findOtherCopy = findOtherCopy, .bringOtherCopyToFront = bringOtherCopyToFront,
+    .windowCreated = windowCreated, .reset = reset};
 
 // Showing a script's run: its clock and sound log are the headless backend's, which the script
 // moves; the window shows it at the script's pace and plays its sounds, takes no pen, and is not

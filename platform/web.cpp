@@ -67,8 +67,8 @@ void takeInput() {
         const auto kind = kinds[(input >> 20) % 5];
         const auto x = static_cast<int16_t>((input >> 10) & 0x3FF), y = static_cast<int16_t>(input & 0x3FF);
         const bool key = kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp;
-        platformPushInput(key ? HostEvent{kind, static_cast<int16_t>(x ? KeyControl : 0), 0, static_cast<uint16_t>(y)}
-                              : HostEvent{kind, x, y, 0});
+        const HostEvent keyEvent{kind, x ? KeyControl : int16_t{0}, 0, static_cast<uint16_t>(y)};
+        platformPushInput(key ? keyEvent : HostEvent{kind, x, y, 0});
     }
 }
 

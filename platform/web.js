@@ -30,7 +30,7 @@ mergeInto(LibraryManager.library, {
     },
     // The virtual-key code of a key event, or 0 for a key the platform does not pass on.
     virtualKey: function(event) {
-      const named = {' ': 0x20, 'Enter': 0x0D, 'Escape': 0x1B, 'ArrowLeft': 0x25, 'ArrowUp': 0x26,
+      const named = {' ': 0x20, 'Enter': 0x0D, 'Escape': 0x1B, 'ArrowUp': 0x26,
                      'ArrowRight': 0x27, 'ArrowDown': 0x28, 'F10': 0x79, 'ContextMenu': 0x5D};
       if (/^Key[A-Z]$/.test(event.code)) return event.code.charCodeAt(3);
       return named[event.key] || 0;

@@ -85,7 +85,7 @@ void routeMainInput(const HostEvent& event) {
         case HostEventKind::KeyUp: {
             // Keys go to the active window; F10 is a system key, as it opens the menu.
             const bool down = event.kind == HostEventKind::KeyDown, system = event.command == VK_F10;
-            const UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+            const UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : down ? WM_KEYDOWN : WM_KEYUP;
             if (int top = topWindow(); top >= 0) postMessage(windowHandle(top), message, event.command, 1);
             return;
         }
@@ -408,9 +408,9 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM) {
         case WM_SYSKEYDOWN:
         case WM_KEYDOWN:
             // F10 and the context-menu key open the window's menu bar menu.
-            if (wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS) && !s.controlHeld) {
-                if (int bar = menuBarOf(slot); bar >= 0) menuBarProc(bar, WM_SYSKEYDOWN, 0);
-            }
+            if (int bar = menuBarOf(slot);
+                bar >= 0 && !s.controlHeld && wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS))
+                menuBarProc(bar, WM_SYSKEYDOWN, 0);
             return 0;
         case WM_ERASEBKGND: {
             uint32_t colour = 0;

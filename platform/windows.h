@@ -174,7 +174,6 @@ constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_CONTROL = 0x11;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
-constexpr WPARAM VK_LEFT = 0x25;
 constexpr WPARAM VK_UP = 0x26;
 constexpr WPARAM VK_RIGHT = 0x27;
 constexpr WPARAM VK_DOWN = 0x28;
@@ -263,9 +262,8 @@ HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name);
-// A key-down whose key and Ctrl state match an entry of the table (virtual-key entries without
-// Shift or Alt; others never match) becomes WM_COMMAND (the entry's id, 1) sent to window: gives 1.
-// Any other message gives 0.
+// A key-down matching a virtual-key entry of the table, Ctrl and all (entries with Shift or Alt
+// never match), is sent to window as WM_COMMAND (the entry's id, 1): gives 1; anything else, 0.
 int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg);
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
