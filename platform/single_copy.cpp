@@ -124,12 +124,13 @@ size_t singleCopyFolder(const char* override, char* folder, size_t size, char* p
             if (cache && *cache == '/') {
                 chosen = std::string(cache) + "/dorurura";
             } else if (home && *home == '/') {
-                mkdir((std::string(home) + "/.cache").c_str(), 0700);  // the usual place; its absence shows below
+                mkdir((std::string(home) + "/.cache").c_str(), 0700);  // its absence shows below
                 chosen = std::string(home) + "/.cache/dorurura";
             } else {
                 return refuse("neither XDG_RUNTIME_DIR nor HOME names a folder", "", "");
             }
-            if (mkdir(chosen.c_str(), 0700) != 0 && errno != EEXIST) return refuse("cannot make the folder ", chosen, "");
+            if (mkdir(chosen.c_str(), 0700) != 0 && errno != EEXIST)
+                return refuse("cannot make the folder ", chosen, "");
         }
     }
     if (!privateFolder(chosen.c_str()))

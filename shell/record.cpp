@@ -142,8 +142,9 @@ void onInput(const HostEvent& event, void*) {
         case HostEventKind::KeyUp:
             // Only the keys that do something; any other changes nothing, so a replay needs none.
             if (const KeyName* key = keyNameOf(event.command, (event.x & KeyControl) != 0)) {
-                ok = std::fprintf(recorder.file, "key %s %s\n", event.kind == HostEventKind::KeyDown ? "down" : "up",
-                                  key->name) > 0 && ok;
+                ok = std::fprintf(recorder.file, "key %s %s\n",
+                                  event.kind == HostEventKind::KeyDown ? "down" : "up", key->name) > 0 &&
+                     ok;
             }
             break;
     }

@@ -149,8 +149,8 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             if (pass.tick - runner.mark > c.untilLimit()) {
                 const char* now = gameStateName(gameState);
                 failCommand(c, std::string("still ") + (now != nullptr ? now : "?") + ", not " +
-                                   gameStateName(c.untilState()) + ", after " + std::to_string(c.untilLimit()) +
-                                   " ms");
+                                   gameStateName(c.untilState()) + ", after " +
+                                   std::to_string(c.untilLimit()) + " ms");
                 endProgram();
             }
             return false;
@@ -170,7 +170,8 @@ bool step(const ScriptCommand& c, const PassInfo& pass) {
             headlessClearSoundLog();
             if (std::fprintf(runner.out, "%s\n", line.c_str()) < 0 || std::fflush(runner.out) != 0) {
                 // Nobody reads what follows: the run stops.
-                std::fprintf(runner.err, "dorurura: cannot write standard output: %s\n", std::strerror(errno));
+                std::fprintf(runner.err, "dorurura: cannot write standard output: %s\n",
+                             std::strerror(errno));
                 runner.failed = true;
                 endProgram();
                 return false;

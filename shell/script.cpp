@@ -426,7 +426,8 @@ bool parseScript(std::string_view file, std::string_view text, Script& script, s
             stepIsZero = ms == 0;
         } else if (op == "expect") {
             setOp(ScriptOp::Expect);
-            const std::string_view rest = lineText.substr(static_cast<size_t>(op.data() + op.size() - lineText.data()));
+            const std::string_view rest =
+                lineText.substr(static_cast<size_t>(op.data() + op.size() - lineText.data()));
             size_t objectEnd = 0;
             const std::string wrong = readStateFields(rest, fields, objectEnd);
             if (!wrong.empty()) return fail("expect: " + wrong);

@@ -124,7 +124,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_KEYDOWN:
             // The keys for the controls; the rest (the menu key among them) as any window takes them.
-            if (GetKeyState(static_cast<int>(VK_CONTROL)) >= 0 && handleKey(static_cast<uint32_t>(wParam))) return 0;
+            if (GetKeyState(static_cast<int>(VK_CONTROL)) >= 0 && handleKey(static_cast<uint32_t>(wParam)))
+                return 0;
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_LBUTTONDOWN:
             handleTap(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));

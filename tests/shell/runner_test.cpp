@@ -214,7 +214,8 @@ TEST(Runner, KeysPlayAsTheirTapsDoOnEveryMachine) {
             taps += tap(0) + "state\n";
         }
         keys += "key m\nuntil Idle\nstate\nkey space\nuntil Idle\nstate\nkey enter\nuntil Idle\nstate\n";
-        taps += tap(1) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n";
+        taps +=
+            tap(1) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n" + tap(2) + "until Idle\nstate\n";
         keys += "key p\nstate\nkey right\nstate\nkey space\nstate\nkey escape\nstate\n";
         taps += tap(3) + "state\n" + tap(4) + "state\n" + tap(4) + "state\n" + ElsewhereTap + "state\n";
         keys += "key f10\nkey enter\npasses 2\nstate\nkey ctrl+a\nstate\nkey escape\nstate\nkey ctrl+q\n";
@@ -224,11 +225,13 @@ TEST(Runner, KeysPlayAsTheirTapsDoOnEveryMachine) {
         ASSERT_EQ(byTaps.code, 0) << byTaps.err;
         ASSERT_EQ(byKeys.lines.size(), byTaps.lines.size());
         for (size_t i = 0; i < byKeys.lines.size(); ++i) {
-            EXPECT_EQ(std::regex_replace(byKeys.lines[i], clock, ""), std::regex_replace(byTaps.lines[i], clock, ""))
+            EXPECT_EQ(std::regex_replace(byKeys.lines[i], clock, ""),
+                      std::regex_replace(byTaps.lines[i], clock, ""))
                 << "machine " << m << ", state line " << i;
         }
         EXPECT_EQ(field(byKeys.lines[d.maxBet], "bet"), std::to_string(d.maxBet)) << m;
-        EXPECT_EQ(field(byKeys.lines.back(), "credits"), field(byKeys.lines[byKeys.lines.size() - 3], "credits"));
+        EXPECT_EQ(field(byKeys.lines.back(), "credits"),
+                  field(byKeys.lines[byKeys.lines.size() - 3], "credits"));
     }
 }
 
@@ -324,13 +327,15 @@ TEST(Runner, ABadLineOrAnEarlyEndEndsTheRun) {
         {"\n\nmenu 70000\n", 2, "test.txt:3: bad command id"},
         {"menu 40005\npasses 5\n", 1, "test.txt:2: the program ended before this line\n"},  // Exit
         {"until Spinning 500\nstate\n", 1, "test.txt:1: still Splash, not Spinning, after 500 ms\n"},
-        {"shot /nonexistent/dir/a.png\nstate\n", 1, "test.txt:1: cannot write /nonexistent/dir/a.png: No such file or directory\n"},
+        {"shot /nonexistent/dir/a.png\nstate\n", 1,
+         "test.txt:1: cannot write /nonexistent/dir/a.png: No such file or directory\n"},
         {"tap 5 32768\n", 2, "test.txt:1: bad number in 'tap 5 32768'\n"},
         {"menu 0000000000000065536\n", 2, "test.txt:1: bad command id '0000000000000065536' (0 to 65535)\n"},
         // What a message shows of the script: control bytes escaped, a long word cut.
         {"\x1b[2Jstate\n", 2, "test.txt:1: unknown command '\\x1b[2Jstate'\n"},
         {"until Id\0le\n"s, 2, "test.txt:1: unknown state 'Id\\x00le' ("},
-        {"shot a\x07\x7f\xff/b.png\nstate\n", 1, "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png: No such file or directory\n"},
+        {"shot a\x07\x7f\xff/b.png\nstate\n", 1,
+         "test.txt:1: cannot write a\\x07\\x7f\\xff/b.png: No such file or directory\n"},
         {"\xef\xbb\xbf\xef\xbb\xbfstate\n", 2, "test.txt:1: unknown command '\\xef\\xbb\\xbfstate'\n"},
         {"steps 5 0\nwait 10\n", 2, "test.txt:2: wait never ends: the step is 0\n"},
         {"step 0\nuntil Idle\n", 2, "test.txt:2: until may never end: the step is 0\n"},
