@@ -1,7 +1,11 @@
 // The desktop program: the game in an SDL2 window (recorded, if asked), or a script on the headless
 // backend, or a script shown in the window.
+#if defined(_WIN32)
+#include "platform/win32_stdio.h"
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +27,7 @@ namespace {
 
 constexpr const char* SilentCopy = "dorurura: another copy is running but does not answer\n";
 
+#if !defined(_WIN32)
 // A standard stream that is closed gets /dev/null, opened the other way round: a file the program
 // opens later (a recording, a shot) cannot take its number, and writing to it still fails.
 void holdClosedStreams() {
@@ -35,6 +40,7 @@ void holdClosedStreams() {
         }
     }
 }
+#endif
 
 // Writes text to the standard output; gives the exit code, 1 (said on stderr) when it could not.
 int writeOut(const std::string& text) {
@@ -46,7 +52,11 @@ int writeOut(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    win32PrepareStandardStreams();
+#else
     holdClosedStreams();
+#endif
     ProgramOptions options;
     std::string problem;
     if (!parseProgramOptions(argc, argv, options, problem)) {
