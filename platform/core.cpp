@@ -27,6 +27,15 @@ static_assert(ZeroBits + SlotBits + GenerationBits + KindBits <= static_cast<int
 static_assert(static_cast<int>(Kind::Accel) < (1 << KindBits));
 static_assert(MaxGdiObjects <= (1 << SlotBits) && MaxDcs <= (1 << SlotBits));
 
+// Sleeps whole milliseconds until less than one is left before target.
+void waitUntil(uint64_t target, const PaceClock& clock) {
+    for (uint64_t now = clock.now(); now < target; now = clock.now()) {
+        const uint64_t left = (target - now) * 1000 / clock.frequency;
+        if (left == 0) return;
+        clock.sleep(static_cast<uint32_t>(left));
+    }
+}
+
 }  // namespace
 
 State& state() {
@@ -61,13 +70,8 @@ int handleSlot(const void* handle, Kind kind, uint32_t* generation) {
 void beginPass(PassKind kind) {
     State& s = state();
     const PlatformBackend* backend = s.backend;
-    if (backend->clockMinutes) {
-        int minutes = backend->clockMinutes();
-        if (minutes != s.clockMinutes) {
-            s.clockMinutes = minutes;
-            touchDisplay();
-        }
-    }
+    // A new minute on the backend's clock face is drawn, and shown, at once.
+    if (backend->clockMinutes && backend->clockMinutes() != s.clockMinutes) touchDisplay();
     if (backend->beginPass) {
         bool changed = s.changes != s.presented;
         const uint32_t* pixels = nullptr;
@@ -197,7 +201,6 @@ void platformUseBackend(const PlatformBackend* backend) {
     s.backend = backend && backend->tickCount ? backend : headlessBackend();
     readClock();
     s.hostPenDown = false;
-    s.clockMinutes = -1;
     touchDisplay();
 }
 
@@ -257,19 +260,6 @@ const uint32_t* platformDisplay() {
 int platformWriteDisplayPng(const char* path) {
     return platformWritePng(path, platformDisplay(), DisplayWidth, DisplayHeight);
 }
-
-namespace {
-
-// Sleeps whole milliseconds until less than one is left before target.
-void waitUntil(uint64_t target, const PaceClock& clock) {
-    for (uint64_t now = clock.now(); now < target; now = clock.now()) {
-        const uint64_t left = (target - now) * 1000 / clock.frequency;
-        if (left == 0) return;
-        clock.sleep(static_cast<uint32_t>(left));
-    }
-}
-
-}  // namespace
 
 uint64_t passDue(const Pacer& pacer, uint64_t now) {
     return pacer.nextPass == 0 || now > pacer.nextPass + pacer.period * 4 ? now : pacer.nextPass;
