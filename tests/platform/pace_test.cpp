@@ -1,8 +1,9 @@
-// Holding the passes to their rate (platform/host.h), which every host that shows the display
-// uses, against a fake clock.
+// What every host that shows the display shares (platform/host.h): passes held to their rate,
+// against a fake clock, and the host's pen kept on the display.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/host.h"
 
@@ -63,6 +64,16 @@ TEST(Pace, HoldsPassesToTheRateAndCatchesUpOnlyAfterAShortDelay) {
     EXPECT_GT(fakeNow - shown + 1000, 2 * period);
 }
 
+TEST(Pace, APassIsDueOnTheScheduleUnlessThereIsNoneYetOrItIsOverFourPassesBehind) {
+    Pacer pacer;
+    pacer.period = 10;
+    EXPECT_EQ(passDue(pacer, 500), 500u) << "no schedule yet";
+    pacer.nextPass = 1000;
+    EXPECT_EQ(passDue(pacer, 900), 1000u) << "early: when it is due";
+    EXPECT_EQ(passDue(pacer, 1040), 1000u) << "four passes behind: still on the schedule";
+    EXPECT_EQ(passDue(pacer, 1041), 1041u) << "further behind: afresh from now";
+}
+
 TEST(Pace, ReplayingKeepsTheScriptsStepsAndCutsLongPausesShort) {
     uint64_t last = 0;
     fakeNow = 1000000;
@@ -78,6 +89,36 @@ TEST(Pace, ReplayingKeepsTheScriptsStepsAndCutsLongPausesShort) {
     fakeNow += 200000;
     paceReplay(last, 16, FakeClock);
     EXPECT_EQ(last, 2267000u) << "over a tenth of a second late: from now";
+}
+
+void keep(const HostEvent& event, void* user) {
+    static_cast<std::vector<HostEvent>*>(user)->push_back(event);
+}
+
+TEST(HostPen, GoesDownOnlyOnTheDisplayMovesOnItAndComesUpWhereItLastWasOnIt) {
+    platformReset();
+    std::vector<HostEvent> taken;
+    platformSetInputHook(keep, &taken);
+    platformHostPen(HostEventKind::PenMove, 10, 10);    // not down: nothing
+    platformHostPen(HostEventKind::PenDown, 240, 10);   // off the display: nothing
+    platformHostPen(HostEventKind::PenDown, 50, 100);
+    platformHostPen(HostEventKind::PenDown, 60, 100);   // already down: nothing
+    platformHostPen(HostEventKind::PenMove, -1, 100);   // off the display: nothing
+    platformHostPen(HostEventKind::PenMove, 60, 110);
+    platformHostPen(HostEventKind::PenUp, 500, -500);   // lifted off the display: where it last was
+    platformHostPen(HostEventKind::PenUp, 70, 120);     // not down: nothing
+    platformHostPen(HostEventKind::PenDown, 239, 319);  // the last pixel is on the display
+    platformHostPen(HostEventKind::PenUp, 239, 319);
+    MSG msg;
+    while (platformInputPending() > 0)
+        PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    const std::vector<std::vector<int>> expected = {{0, 50, 100}, {1, 60, 110}, {2, 60, 110}, {0, 239, 319},
+                                                    {2, 239, 319}};
+    std::vector<std::vector<int>> got;
+    for (const HostEvent& event : taken)
+        got.push_back({static_cast<int>(event.kind), event.x, event.y});
+    EXPECT_EQ(got, expected);
+    platformReset();
 }
 
 }  // namespace
