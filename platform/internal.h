@@ -343,8 +343,8 @@ struct State {
     uint64_t changes = 1;    // counts changes to what the display shows
     uint64_t composed = 0;   // `changes` when `display` was last composed
     uint64_t presented = 0;  // `changes` when the backend was last handed the display
-    int clockMinutes = -1;  // as the navigation bar last showed it
-    DWORD tick = 0;  // the backend's clock as this pass began (GetTickCount)
+    int clockMinutes = -1;   // as the navigation bar last showed it
+    DWORD tick = 0;          // the backend's clock as this pass began (GetTickCount)
 };
 
 State& state();

@@ -99,11 +99,11 @@ TEST(HostPen, GoesDownOnlyOnTheDisplayMovesOnItAndComesUpWhereItLastWasOnIt) {
     platformReset();
     std::vector<HostEvent> taken;
     platformSetInputHook(keep, &taken);
-    platformHostPen(HostEventKind::PenMove, 10, 10);    // not down: nothing
-    platformHostPen(HostEventKind::PenDown, 240, 10);   // off the display: nothing
+    platformHostPen(HostEventKind::PenMove, 10, 10);   // not down: nothing
+    platformHostPen(HostEventKind::PenDown, 240, 10);  // off the display: nothing
     platformHostPen(HostEventKind::PenDown, 50, 100);
-    platformHostPen(HostEventKind::PenDown, 60, 100);   // already down: nothing
-    platformHostPen(HostEventKind::PenMove, -1, 100);   // off the display: nothing
+    platformHostPen(HostEventKind::PenDown, 60, 100);  // already down: nothing
+    platformHostPen(HostEventKind::PenMove, -1, 100);  // off the display: nothing
     platformHostPen(HostEventKind::PenMove, 60, 110);
     platformHostPen(HostEventKind::PenUp, 500, -500);   // lifted off the display: where it last was
     platformHostPen(HostEventKind::PenUp, 70, 120);     // not down: nothing
@@ -112,8 +112,8 @@ TEST(HostPen, GoesDownOnlyOnTheDisplayMovesOnItAndComesUpWhereItLastWasOnIt) {
     MSG msg;
     while (platformInputPending() > 0)
         PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
-    const std::vector<std::vector<int>> expected = {{0, 50, 100}, {1, 60, 110}, {2, 60, 110}, {0, 239, 319},
-                                                    {2, 239, 319}};
+    const std::vector<std::vector<int>> expected = {
+        {0, 50, 100}, {1, 60, 110}, {2, 60, 110}, {0, 239, 319}, {2, 239, 319}};
     std::vector<std::vector<int>> got;
     for (const HostEvent& event : taken)
         got.push_back({static_cast<int>(event.kind), event.x, event.y});
