@@ -11,7 +11,7 @@ extern "C" {
 // The display's size in pixels.
 void webStart(int width, int height);
 void webStop();
-// Shows 240 x 320 pixels, 0x00RRGGBB.
+// Shows the display: its pixels, 0x00RRGGBB.
 void webShow(const uint32_t* display);
 // Yields to the browser until a frame at or after `wake` (performance.now() milliseconds) with the
 // page visible. The one call that sleeps (ASYNCIFY).
