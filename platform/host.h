@@ -75,7 +75,7 @@ struct WaveSound {
     uint32_t sampleBytes;
 };
 
-// The time of day on this machine's clock, in minutes after midnight: a backend's clockMinutes.
+// The local time of day (in a browser, the browser's), in minutes after midnight: a backend's clockMinutes.
 int localClockMinutes();
 
 // What a host provides. Every member may be null, except tickCount.
