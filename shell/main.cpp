@@ -1,4 +1,4 @@
-// The desktop program: the game in an SDL2 window (recorded, if asked), or a script on the headless
+// The desktop program: the game in a desktop window (recorded, if asked), or a script on the headless
 // backend, or a script shown in the window.
 #if defined(_WIN32)
 #include "platform/win32_stdio.h"
@@ -13,8 +13,8 @@
 #include <string>
 
 #include "platform/catalogue.h"
+#include "platform/desktop.h"
 #include "platform/host.h"
-#include "platform/sdl.h"
 #include "res/resource.h"
 #include "shell/cli.h"
 #include "shell/record.h"
@@ -78,23 +78,23 @@ int main(int argc, char** argv) {
         if (options.headless) return runScript(script, run, stdout, stderr);
     }
 
-    SdlOptions sdl;
-    sdl.scale = options.scale;
-    sdl.fullscreen = options.fullscreen;
-    sdl.passRate = options.passRate;
-    sdl.replay = replay;
-    sdl.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
+    DesktopOptions desktop;
+    desktop.scale = options.scale;
+    desktop.fullscreen = options.fullscreen;
+    desktop.passRate = options.passRate;
+    desktop.replay = replay;
+    desktop.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
     char error[256] = {};
-    if (!platformStartSdl(sdl, error, sizeof error)) {
+    if (!platformStartDesktop(desktop, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
                      error);
         return 1;
     }
     if (replay) {
         run.backend = platformBackend();
-        run.hostEnded = platformSdlCloseAsked;
+        run.hostEnded = platformDesktopCloseAsked;
         const int code = runScript(script, run, stdout, stderr);
-        platformStopSdl();
+        platformStopDesktop();
         return code;
     }
     // Only the copy that plays makes a recording, and that is settled before the file
@@ -103,10 +103,10 @@ int main(int argc, char** argv) {
     WCHAR className[100] = {};
     LoadStringW(instance, IDS_CLASS, className, 100);
     int code = 0;
-    if (options.record.empty() || platformSdlClaimOneCopy(className)) {
+    if (options.record.empty() || platformDesktopClaimOneCopy(className)) {
         if (!options.record.empty() && !startRecording(options.record, problem)) {
             std::fprintf(stderr, "dorurura: %s\n", problem.c_str());
-            platformStopSdl();
+            platformStopDesktop();
             return 2;
         }
         if (options.mute) {
@@ -116,10 +116,10 @@ int main(int argc, char** argv) {
         code = WinMain(instance, nullptr, nullptr, SW_SHOWNORMAL);
         stopRecording();
     }
-    if (platformSdlOtherCopySilent()) {
+    if (platformDesktopOtherCopySilent()) {
         std::fputs(SilentCopy, stderr);
         code = 1;
     }
-    platformStopSdl();
+    platformStopDesktop();
     return code;
 }
