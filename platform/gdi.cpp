@@ -100,32 +100,36 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
     return true;
 }
 
-// Rows of a DIB of `bits` per pixel as pixels, top row first.
-Pixels dibPixels(const DibLayout& dib, const uint8_t* rows, uint32_t stride, int bits,
-                  const uint8_t* table, uint32_t tableCount) {
+// The DIB's rows as pixels, top row first.
+Pixels dibPixels(const DibLayout& dib) {
     Pixels pixels(static_cast<size_t>(dib.width) * static_cast<size_t>(dib.height));
     uint32_t* out = pixels.data();
     for (int y = 0; y < dib.height; ++y) {
-        const uint8_t* row = rows + static_cast<size_t>(dib.bottomUp ? dib.height - 1 - y : y) * stride;
+        const uint8_t* row =
+            dib.rows + static_cast<size_t>(dib.bottomUp ? dib.height - 1 - y : y) * dib.stride;
         for (int x = 0; x < dib.width; ++x) {
-            switch (bits) {
-                case 1:
-                    *out++ = paletteColour(table, tableCount, (row[x >> 3] >> (7 - (x & 7))) & 1u);
-                    break;
-                case 4:
-                    *out++ = paletteColour(table, tableCount, (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu);
-                    break;
-                case 8:
-                    *out++ = paletteColour(table, tableCount, row[x]);
-                    break;
-                default: {  // 24 or 32: blue, green, red
-                    const uint8_t* p = row + x * (bits / 8);
-                    *out++ = rgb(p[2], p[1], p[0]);
-                }
+            if (dib.bits <= 8) {  // an index into the colour table, leftmost pixel in the high bits
+                const int64_t bit = static_cast<int64_t>(x) * dib.bits;
+                const uint32_t index = (row[bit / 8] >> (8 - dib.bits - bit % 8)) & ((1u << dib.bits) - 1);
+                *out++ = paletteColour(dib.table, dib.tableCount, index);
+            } else {  // 24 or 32: blue, green, red
+                const uint8_t* p = row + x * (dib.bits / 8);
+                *out++ = rgb(p[2], p[1], p[0]);
             }
         }
     }
     return pixels;
+}
+
+// A new bitmap of these pixels, or none when there is no room.
+HBITMAP newBitmap(int width, int height, Pixels pixels) {
+    int slot = newGdiSlot(Kind::Bitmap);
+    if (slot < 0) return nullptr;
+    GdiObject& bitmap = state().gdi[slot];
+    bitmap.pixels = std::move(pixels);
+    bitmap.width = width;
+    bitmap.height = height;
+    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
 }
 
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) {
@@ -250,13 +254,7 @@ HDC CreateCompatibleDC(HDC dc) {
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (dcSlot(dc) < 0 || width < 0 || height < 0) return nullptr;
     if (static_cast<int64_t>(width) * height > MaxBitmapPixels) return nullptr;
-    int slot = newGdiSlot(Kind::Bitmap);
-    if (slot < 0) return nullptr;
-    GdiObject& bitmap = state().gdi[slot];
-    bitmap.width = width;
-    bitmap.height = height;
-    bitmap.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), Black);
-    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
+    return newBitmap(width, height, Pixels(static_cast<size_t>(width) * static_cast<size_t>(height), Black));
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
@@ -413,24 +411,14 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 }
 
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
-    if (!instance || !IS_INTRESOURCE(name)) return nullptr;
-    const ResourceEntry* entry =
-        findEntry(instance, 2, nullptr, static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name)));
+    const ResourceEntry* entry = findEntry(instance, RT_BITMAP, name);
     DibLayout dib;
     if (!entry || !dibLayout(entry->data, entry->size, false, &dib)) return nullptr;
-    int slot = newGdiSlot(Kind::Bitmap);
-    if (slot < 0) return nullptr;
-    GdiObject& bitmap = state().gdi[slot];
-    bitmap.pixels = dibPixels(dib, dib.rows, dib.stride, dib.bits, dib.table, dib.tableCount);
-    bitmap.width = dib.width;
-    bitmap.height = dib.height;
-    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
+    return newBitmap(dib.width, dib.height, dibPixels(dib));
 }
 
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
-    if (!instance || !IS_INTRESOURCE(name)) return nullptr;
-    uint16_t id = static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
-    const ResourceEntry* group = findEntry(instance, 14, nullptr, id);
+    const ResourceEntry* group = findEntry(instance, RT_GROUP_ICON, name);
     if (!group || !group->data || group->size < 6) return nullptr;
     const uint8_t* g = group->data;
     if (readU16(g) != 0 || readU16(g + 2) != 1) return nullptr;
@@ -441,11 +429,13 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     while (best < count && g[6 + best * 14] != 32)
         ++best;
     if (best == count) best = 0;
-    const ResourceEntry* image = findEntry(instance, 3, nullptr, readU16(g + 6 + best * 14 + 12));
+    const ResourceEntry* image =
+        findEntry(instance, RT_ICON, MAKEINTRESOURCEW(readU16(g + 6 + best * 14 + 12)));
     DibLayout dib;
     if (!image || !dibLayout(image->data, image->size, true, &dib)) return nullptr;
     State& s = state();
     // Loaded icons are shared, as on the device: the same icon of the same instance is one handle.
+    const uint16_t id = resourceId(name);
     int slot = 0;
     while (slot < MaxIcons &&
            !(s.icons[slot].used && s.icons[slot].instance == instance && s.icons[slot].resourceId == id))
@@ -458,12 +448,12 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
         icon.resourceId = id;
         icon.width = dib.width;
         icon.height = dib.height;
-        icon.colour = dibPixels(dib, dib.rows, dib.stride, dib.bits, dib.table, dib.tableCount);
-        const uint8_t* maskRows =
-            dib.rows + static_cast<size_t>(dib.stride) * static_cast<size_t>(dib.height);
-        icon.mask =
-            dibPixels(dib, maskRows, ((static_cast<uint32_t>(dib.width) + 31) / 32) * 4, 1, MaskTable, 2);
+        icon.colour = dibPixels(dib);
+        // The mask's rows follow the colours', one bit a pixel.
+        const size_t maskOffset = static_cast<size_t>(dib.stride) * static_cast<size_t>(dib.height);
+        const uint32_t maskStride = (static_cast<uint32_t>(dib.width) + 31) / 32 * 4;
+        const DibLayout mask{dib.width, dib.height, true, 1, MaskTable, 2, dib.rows + maskOffset, maskStride};
+        icon.mask = dibPixels(mask);
     }
     return makeHandle<HICON>(Kind::Icon, static_cast<uint32_t>(slot), s.icons[slot].generation);
 }
-

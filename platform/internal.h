@@ -55,6 +55,11 @@ inline bool sameName(const WCHAR* a, const WCHAR* b) {
     return false;
 }
 
+// The number of a resource named by number (MAKEINTRESOURCEW).
+inline uint16_t resourceId(LPCWSTR name) {
+    return static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
+}
+
 inline bool inside(const RECT& r, int64_t x, int64_t y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
@@ -364,7 +369,8 @@ void releaseWindowDc(int window);
 void drawIcon(const Canvas& canvas, int x, int y, int icon);
 
 // Resources (resources.cpp).
-const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* typeName, uint16_t id);
+// The resource of this type (a number, or a name such as u"WAVE") and number; none for a named one.
+const ResourceEntry* findEntry(HINSTANCE instance, LPCWSTR type, LPCWSTR name);
 const ResourceEntry* entryContaining(HINSTANCE instance, const void* data);
 
 // Text in the shell's font (font.cpp).
@@ -425,7 +431,7 @@ void composeShell(const Canvas& display);
 void dialogDestroyed(int slot);
 void composeDialog(const Canvas& display, int index);
 int gdiSlot(const void* handle, Kind kind);  // the slot of a live drawing object of that kind, or -1
-int commandItem(const Menu& menu, UINT id);   // the index of the menu's item with this command, or -1
-bool okRect(int index, RECT* rect);  // the "ok" button of dialog level `index`, in the navigation bar
+int commandItem(const Menu& menu, UINT id);  // the index of the menu's item with this command, or -1
+bool okRect(int index, RECT* rect);          // the "ok" button of dialog level `index`, in the navigation bar
 
 }  // namespace plat

@@ -67,7 +67,7 @@ bool parseMenuItems(Reader& r, int slot, int depth) {
 }
 
 int loadMenu(HINSTANCE instance, uint16_t id) {
-    const ResourceEntry* entry = findEntry(instance, 4, nullptr, id);
+    const ResourceEntry* entry = findEntry(instance, RT_MENU, MAKEINTRESOURCEW(id));
     if (!entry || !entry->data || entry->size < 4 || readU16(entry->data) != 0) return -1;
     Reader r{entry->data, entry->size, 4u + readU16(entry->data + 2)};
     int slot = takeSlot(state().menus);
@@ -77,7 +77,6 @@ int loadMenu(HINSTANCE instance, uint16_t id) {
     }
     return slot;
 }
-
 
 bool selectable(const MenuItem& item) {
     return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED | MF_POPUP));
@@ -426,8 +425,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     if (parent < 0 || s.windows[parent].kind != WindowKind::App) return FALSE;
     // The record: the menu's id, the number of buttons, then 14 bytes a button (image, command,
     // state, style, label string, unused, popup index in the menu).
-    const ResourceEntry* record =
-        findEntry(info->hInstRes, 10, nullptr, static_cast<uint16_t>(info->nToolBarId));
+    const ResourceEntry* record = findEntry(info->hInstRes, RT_RCDATA, MAKEINTRESOURCEW(info->nToolBarId));
     if (!record || !record->data || record->size < 4) return FALSE;
     const uint8_t* d = record->data;
     uint32_t count = readU16(d + 2);
@@ -478,4 +476,3 @@ DWORD CheckMenuItem(HMENU handle, UINT item, UINT check) {
 BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, PSHACTIVATEINFO) {
     return TRUE;
 }
-
