@@ -53,8 +53,7 @@ void touchDisplay() {
 uintptr_t packHandle(Kind kind, uint32_t slot, uint32_t generation) {
     if (slot >= (1u << SlotBits)) return 0;
     uint64_t value = (static_cast<uint64_t>(kind) << (SlotBits + GenerationBits)) |
-                     (static_cast<uint64_t>(generation & 0xFFFF) << SlotBits) |
-                     slot;
+                     (static_cast<uint64_t>(generation & 0xFFFF) << SlotBits) | slot;
     return static_cast<uintptr_t>(value << ZeroBits);
 }
 
@@ -104,8 +103,7 @@ bool popInput(HostEvent* event) {
             if (int top = topWindow(); top >= 0) {
                 postMessage(windowHandle(top), WM_CLOSE, 0, 0);
             } else {
-                s.quitPosted = true;
-                s.quitCode = 0;
+                PostQuitMessage(0);
             }
             break;
         case HostEventKind::Restore:

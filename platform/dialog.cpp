@@ -230,11 +230,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
     if (s.popup.open) touchDisplay();
     dialogProc(handle, WM_INITDIALOG, 0, initParam);
     modalLoop(
-        PassKind::Dialog, [&] { return !d.ended; }, dialogInput,
-        [&] {
-            d.ended = true;
-            d.result = 0;
-        });
+        PassKind::Dialog, [&] { return !d.ended; }, dialogInput);
     INT_PTR result = d.result;
     if (windowSlot(handle) >= 0) DestroyWindow(handle);
     s.dialogs[index] = DialogState{};
@@ -267,4 +263,3 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
     touchDisplay();
     return TRUE;
 }
-

@@ -401,14 +401,14 @@ void showLayer(const Window& w, const Canvas& display);
 
 // A modal loop (the popup menu's, a dialog's), pass after pass while open() holds: each pass
 // dispatches one posted message, else hands one raw input event to input(), else sends one
-// pending paint. A posted quit ends the loop through quit().
-template <typename Open, typename Input, typename Quit>
-void modalLoop(PassKind kind, Open open, Input input, Quit quit) {
+// pending paint. A posted quit ends the loop: input() has it as the host's quit request.
+template <typename Open, typename Input>
+void modalLoop(PassKind kind, Open open, Input input) {
     while (open()) {
         beginPass(kind);
         if (!open()) break;
         if (state().quitPosted) {
-            quit();
+            input(HostEvent{HostEventKind::Quit, 0, 0, 0});
             break;
         }
         MSG msg;

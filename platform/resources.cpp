@@ -103,16 +103,13 @@ using namespace plat;
 
 HINSTANCE instanceFromCatalogue(const ResourceCatalogue* catalogue) {
     if (!catalogue) return nullptr;
-    State& s = state();
-    int free = -1;
-    for (int i = 0; i < MaxInstances; ++i) {
-        if (s.instances[i] == catalogue)
-            return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(i), 1);
-        if (!s.instances[i] && free < 0) free = i;
-    }
-    if (free < 0) return nullptr;
-    s.instances[free] = catalogue;
-    return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(free), 1);
+    const ResourceCatalogue** begin = state().instances;
+    const ResourceCatalogue** end = begin + MaxInstances;
+    const ResourceCatalogue** slot = std::find(begin, end, catalogue);
+    if (slot == end) slot = std::find(begin, end, nullptr);  // a free slot
+    if (slot == end) return nullptr;
+    *slot = catalogue;
+    return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(slot - begin), 1);
 }
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {

@@ -216,7 +216,7 @@ void runPopup(int bar, int button, bool byKey) {
     clearCapture();
     touchDisplay();
     modalLoop(
-        PassKind::Menu, [&] { return p.open; }, popupInput, closePopup);
+        PassKind::Menu, [&] { return p.open; }, popupInput);
 }
 
 // Draws a picture given as rows of characters, top-left at (x, y): '.' is left alone, any other
@@ -367,8 +367,7 @@ void resetShell() {
     State& s = state();
     emptySlots(s.menus);
     s.popup = PopupState{};
-    for (auto& d : s.dialogs)
-        d = DialogState{};
+    std::fill(std::begin(s.dialogs), std::end(s.dialogs), DialogState{});
     s.dialogDepth = 0;
 }
 

@@ -108,6 +108,12 @@ void place(Window& w, int x, int y, int width, int height) {
     resizeLayer(w, width, height);
 }
 
+// The live window a handle names, or null.
+Window* windowOf(HWND handle) {
+    const int slot = windowSlot(handle);
+    return slot < 0 ? nullptr : &state().windows[slot];
+}
+
 }  // namespace
 
 HWND windowHandle(int slot) {
@@ -191,18 +197,16 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
         return 0;
     }
     if (findClass(windowClass->lpszClassName) >= 0) return 0;
-    State& s = state();
-    for (int i = 0; i < MaxClasses; ++i) {
-        WindowClass& c = s.classes[i];
-        if (c.used) continue;
-        c.used = true;
-        copyName(c.name, windowClass->lpszClassName, MaxTitle);
-        c.info = *windowClass;
-        c.info.lpszClassName = c.name;
-        c.info.lpszMenuName = nullptr;
-        return static_cast<ATOM>(0xC000 + i);
-    }
-    return 0;
+    WindowClass* const classes = state().classes;
+    WindowClass* c =
+        std::find_if(classes, classes + MaxClasses, [](const WindowClass& k) { return !k.used; });
+    if (c == classes + MaxClasses) return 0;
+    c->used = true;
+    copyName(c->name, windowClass->lpszClassName, MaxTitle);
+    c->info = *windowClass;
+    c->info.lpszClassName = c->name;
+    c->info.lpszMenuName = nullptr;
+    return static_cast<ATOM>(0xC000 + (c - classes));
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -298,50 +302,44 @@ BOOL SetForegroundWindow(HWND handle) {
 }
 
 BOOL GetWindowRect(HWND handle, LPRECT rect) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !rect) return FALSE;
-    *rect = state().windows[slot].rect;
+    const Window* w = windowOf(handle);
+    if (!w || !rect) return FALSE;
+    *rect = w->rect;
     return TRUE;
 }
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !rect) return FALSE;
-    const Window& w = state().windows[slot];
-    *rect = RECT{0, 0, w.layerWidth, w.layerHeight};
+    const Window* w = windowOf(handle);
+    if (!w || !rect) return FALSE;
+    *rect = RECT{0, 0, w->layerWidth, w->layerHeight};
     return TRUE;
 }
 
 BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App) return FALSE;
-    int oldWidth = w.layerWidth, oldHeight = w.layerHeight;
-    place(w, x, y, width, height);
-    if (repaint || w.layerWidth > oldWidth || w.layerHeight > oldHeight) w.needPaint = w.needErase = true;
+    Window* w = windowOf(handle);
+    if (!w || w->kind != WindowKind::App) return FALSE;
+    int oldWidth = w->layerWidth, oldHeight = w->layerHeight;
+    place(*w, x, y, width, height);
+    if (repaint || w->layerWidth > oldWidth || w->layerHeight > oldHeight) w->needPaint = w->needErase = true;
     touchDisplay();
     return TRUE;
 }
 
 BOOL ShowWindow(HWND handle, int command) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    Window& w = state().windows[slot];
-    if (w.destroying) return FALSE;
-    BOOL wasVisible = w.visible ? TRUE : FALSE;
+    Window* w = windowOf(handle);
+    if (!w || w->destroying) return FALSE;
+    BOOL wasVisible = w->visible ? TRUE : FALSE;
     bool show = command != SW_HIDE && command != SW_MINIMIZE;
-    if (show && (!w.visible || command == SW_RESTORE)) w.needPaint = true;
-    w.visible = show;
+    if (show && (!w->visible || command == SW_RESTORE)) w->needPaint = true;
+    w->visible = show;
     touchDisplay();
     return wasVisible;
 }
 
 BOOL UpdateWindow(HWND handle) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    const Window& w = state().windows[slot];
-    if (w.kind == WindowKind::App && w.visible && w.needPaint && !w.destroying) {
+    const Window* w = windowOf(handle);
+    if (!w) return FALSE;
+    if (w->kind == WindowKind::App && w->visible && w->needPaint && !w->destroying) {
         SendMessageW(handle, WM_PAINT, 0, 0);
     }
     return TRUE;
@@ -434,15 +432,13 @@ void PostQuitMessage(int exitCode) {
 }
 
 HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !paint) return nullptr;
-    Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App) return nullptr;
+    Window* w = windowOf(handle);
+    if (!w || !paint || w->kind != WindowKind::App) return nullptr;
     HDC dc = GetDC(handle);
-    *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, w.layerWidth, w.layerHeight}};
-    w.needPaint = false;
-    if (w.needErase) {
-        w.needErase = false;
+    *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, w->layerWidth, w->layerHeight}};
+    w->needPaint = false;
+    if (w->needErase) {
+        w->needErase = false;
         paint->fErase = SendMessageW(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     }
     return dc;
@@ -451,4 +447,3 @@ HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
 BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
     return windowSlot(handle) >= 0 && paint ? TRUE : FALSE;
 }
-
