@@ -82,10 +82,7 @@ void beginPass(PassKind kind) {
     }
     readClock();
     ++s.passNumber;
-    if (s.hook) {
-        PassInfo info{kind, GetTickCount(), s.passNumber};
-        s.hook(info, s.hookUser);
-    }
+    if (s.hook) s.hook(PassInfo{kind, GetTickCount(), s.passNumber}, s.hookUser);
 }
 
 bool popInput(HostEvent* event) {
@@ -209,15 +206,13 @@ const PlatformBackend* platformBackend() {
 }
 
 void platformSetPassHook(PassHook hook, void* user) {
-    State& s = state();
-    s.hook = hook;
-    s.hookUser = hook ? user : nullptr;
+    state().hook = hook;
+    state().hookUser = hook ? user : nullptr;
 }
 
 void platformSetInputHook(InputHook hook, void* user) {
-    State& s = state();
-    s.inputHook = hook;
-    s.inputHookUser = hook ? user : nullptr;
+    state().inputHook = hook;
+    state().inputHookUser = hook ? user : nullptr;
 }
 
 void platformReset() {

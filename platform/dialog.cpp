@@ -205,10 +205,9 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
     if (owner && ownerSlot < 0) return -1;
     // The template's size is known when it is one of the instance's resources.
     const auto* bytes = reinterpret_cast<const uint8_t*>(dialogTemplate);
-    uint32_t size = UnboundedTemplate;
-    if (const ResourceEntry* entry = entryContaining(instance, bytes)) {
-        size = static_cast<uint32_t>(entry->size - static_cast<uint32_t>(bytes - entry->data));
-    }
+    const ResourceEntry* entry = entryContaining(instance, bytes);
+    const uint32_t size =
+        entry ? entry->size - static_cast<uint32_t>(bytes - entry->data) : UnboundedTemplate;
     int slot = createWindowSlot(WindowKind::Dialog);
     if (slot < 0) return -1;
     int index = s.dialogDepth;

@@ -67,11 +67,9 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
     if (headerSize < 40 || headerSize > size) return false;
     int32_t width = static_cast<int32_t>(readU32(data + 4));
     int32_t height = static_cast<int32_t>(readU32(data + 8));
-    uint16_t planes = readU16(data + 12);
     uint16_t bits = readU16(data + 14);
-    uint32_t compression = readU32(data + 16);
     uint32_t used = readU32(data + 32);
-    if (planes != 1 || compression != 0) return false;
+    if (readU16(data + 12) != 1 || readU32(data + 16) != 0) return false;  // one plane, uncompressed
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
     if (width <= 0 || height == 0 || height == INT32_MIN) return false;
     bool bottomUp = height > 0;
@@ -136,19 +134,16 @@ int64_t clamp64(int64_t v, int64_t lo, int64_t hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-// The context's drawing surface: its window's client area, or its bitmap.
-bool canvasForDc(HDC handle, Canvas* canvas) {
-    int slot = dcSlot(handle);
-    if (slot < 0) return false;
-    State& s = state();
-    const DcObject& dc = s.dcs[slot];
-    if (dc.window >= 0) {
-        *canvas = windowCanvas(dc.window);
-        return true;
-    }
-    GdiObject& bitmap = s.gdi[dc.bitmap];
-    *canvas = Canvas{bitmap.pixels.data(), bitmap.width, RECT{0, 0, bitmap.width, bitmap.height}, false};
-    return true;
+// The context's drawing surface: its window's client area, or its bitmap. Gives the context's
+// slot, or -1 for no context.
+int canvasForDc(HDC handle, Canvas* canvas) {
+    const int slot = dcSlot(handle);
+    if (slot < 0) return -1;
+    const DcObject& dc = state().dcs[slot];
+    GdiObject& bitmap = state().gdi[dc.bitmap];
+    const Canvas own{bitmap.pixels.data(), bitmap.width, RECT{0, 0, bitmap.width, bitmap.height}, false};
+    *canvas = dc.window >= 0 ? windowCanvas(dc.window) : own;
+    return slot;
 }
 
 }  // namespace
@@ -288,10 +283,8 @@ BOOL DeleteObject(HGDIOBJ object) {
     if (slot < 0) return FALSE;
     GdiObject& target = s.gdi[slot];
     if (target.stock) return TRUE;
-    if (target.selectedIn >= 0) return FALSE;
-    for (const DcObject& dc : s.dcs) {
-        if (dc.used && dc.brush == slot) return FALSE;
-    }
+    auto holds = [slot](const DcObject& dc) { return dc.used && dc.brush == slot; };
+    if (target.selectedIn >= 0 || std::any_of(std::begin(s.dcs), std::end(s.dcs), holds)) return FALSE;
     freeSlot(target);
     return TRUE;
 }
@@ -346,7 +339,7 @@ void copyRows(uint32_t* __restrict out, int64_t outStride, const uint32_t* __res
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {
     if (rop != SRCCOPY && rop != SRCAND && rop != SRCPAINT) return FALSE;
     Canvas to, from;
-    if (!canvasForDc(dest, &to) || !canvasForDc(source, &from)) return FALSE;
+    if (canvasForDc(dest, &to) < 0 || canvasForDc(source, &from) < 0) return FALSE;
     if (width <= 0 || height <= 0) return TRUE;
     // The two corners, then the part inside both clip rectangles.
     int64_t dx = x, dy = y, sx = sourceX, sy = sourceY;
@@ -394,9 +387,9 @@ HBRUSH CreateSolidBrush(COLORREF colour) {
 }
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
-    int slot = dcSlot(dc);
     Canvas canvas;
-    if (slot < 0 || !canvasForDc(dc, &canvas)) return FALSE;
+    const int slot = canvasForDc(dc, &canvas);
+    if (slot < 0) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (right - static_cast<int64_t>(left) < 1 || bottom - static_cast<int64_t>(top) < 1) return TRUE;

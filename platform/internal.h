@@ -95,6 +95,12 @@ struct Canvas {
     bool screen = false;  // drawing here changes the display
 };
 
+// What every table of handle objects keeps in a slot: whether it is taken, and its generation.
+struct Slot {
+    bool used = false;
+    uint16_t generation = 0;
+};
+
 // A handle is (kind, slot, generation) packed into a pointer-sized value whose low bits are zero
 // (four of them, two with 32-bit pointers), so a stale or foreign handle is recognised instead of
 // being followed. A slot's generation moves on each time it is taken, and is never 0. A slot past
@@ -174,9 +180,7 @@ constexpr int StockBrushes = 5;   // slots 0 to 4: GetStockObject 0 to 4
 constexpr int DefaultBitmap = 5;  // slot 5: the 1 x 1 bitmap of a new memory context
 constexpr int FirstFreeGdiSlot = 6;
 
-struct GdiObject {
-    bool used = false;
-    uint16_t generation = 0;
+struct GdiObject : Slot {
     Kind kind = Kind::None;
     bool stock = false;
     // Bitmap.
@@ -187,17 +191,13 @@ struct GdiObject {
     uint32_t colour = 0;
 };
 
-struct DcObject {
-    bool used = false;
-    uint16_t generation = 0;
+struct DcObject : Slot {
     int window = -1;  // window slot for a window's context, -1 for a memory context
     int bitmap = DefaultBitmap;
     int brush = WHITE_BRUSH;
 };
 
-struct Icon {
-    bool used = false;
-    uint16_t generation = 0;
+struct Icon : Slot {
     HINSTANCE instance = nullptr;  // where it was loaded from: an icon loads once and is shared
     uint16_t resourceId = 0;
     int width = 0, height = 0;
@@ -227,9 +227,7 @@ struct WindowClass {
     WNDCLASSW info{};
 };
 
-struct Window {
-    bool used = false;
-    uint16_t generation = 0;
+struct Window : Slot {
     WindowKind kind = WindowKind::App;
     int windowClass = -1;
     WNDPROC proc = nullptr;
@@ -260,9 +258,7 @@ struct MenuItem {
     int submenu = -1;
 };
 
-struct Menu {
-    bool used = false;
-    uint16_t generation = 0;
+struct Menu : Slot {
     int count = 0;
     MenuItem items[MaxMenuItems];
 };

@@ -287,10 +287,10 @@ void navBackground(const Canvas& c) {
     constexpr int Rows = NavBarHeight;
     for (int y = 0; y < Rows; ++y) {
         int t = y * 255 / (Rows - 1);
-        uint32_t r = static_cast<uint32_t>((58 * (255 - t) + 10 * t) / 255);
-        uint32_t g = static_cast<uint32_t>((98 * (255 - t) + 36 * t) / 255);
-        uint32_t b = static_cast<uint32_t>((196 * (255 - t) + 106 * t) / 255);
-        fillPixels(c, 0, y, DisplayWidth, y + 1, rgb(r, g, b));
+        auto mix = [t](int top, int bottom) {
+            return static_cast<uint32_t>((top * (255 - t) + bottom * t) / 255);
+        };
+        fillPixels(c, 0, y, DisplayWidth, y + 1, rgb(mix(58, 10), mix(98, 36), mix(196, 106)));
     }
     fillPixels(c, 0, Rows - 1, DisplayWidth, Rows, Black);
 }
@@ -355,7 +355,6 @@ void drawNavBar(const Canvas& c) {
 
 }  // namespace
 
-// The index of the menu's item with this command, or -1.
 int commandItem(const Menu& menu, UINT id) {
     for (int i = 0; i < menu.count; ++i) {
         if (!(menu.items[i].flags & (MF_POPUP | MF_SEPARATOR)) && menu.items[i].id == id) return i;
@@ -387,11 +386,10 @@ LRESULT menuBarProc(int slot, UINT message, LPARAM lParam) {
         }
     } else if (message == WM_SYSKEYDOWN) {
         // A key opens the first button's menu.
-        for (int b = 0; b < w.buttonCount; ++b) {
-            if (w.buttons[b].submenu < 0) continue;
-            runPopup(slot, b, true);
-            break;
-        }
+        int b = 0;
+        while (b < w.buttonCount && w.buttons[b].submenu < 0)
+            ++b;
+        if (b < w.buttonCount) runPopup(slot, b, true);
     }
     return 0;
 }

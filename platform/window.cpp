@@ -224,15 +224,9 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
     w.parent = parent ? windowSlot(parent) : -1;
     copyName(w.title, windowName && !IS_INTRESOURCE(windowName) ? windowName : u"", MaxTitle);
     // A default place is below the navigation bar, filling the rest of the screen.
-    if (x == CW_USEDEFAULT) {
-        x = 0;
-        y = NavBarHeight;
-    }
-    if (width == CW_USEDEFAULT) {
-        width = DisplayWidth;
-        height = DisplayHeight - NavBarHeight;
-    }
-    place(w, x, y, width, height);
+    const bool defaultPlace = x == CW_USEDEFAULT, defaultSize = width == CW_USEDEFAULT;
+    place(w, defaultPlace ? 0 : x, defaultPlace ? NavBarHeight : y, defaultSize ? DisplayWidth : width,
+          defaultSize ? DisplayHeight - NavBarHeight : height);
     w.visible = (style & WS_VISIBLE) != 0;
     w.needPaint = w.needErase = true;
     s.zOrder[s.zCount++] = slot;
@@ -395,34 +389,25 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM) {
     if (slot < 0) return 0;
     State& s = state();
     Window& w = s.windows[slot];
-    switch (message) {
-        case WM_CLOSE:
-            DestroyWindow(handle);
+    if (message == WM_CLOSE) {
+        DestroyWindow(handle);
+    } else if (message == WM_SYSKEYDOWN || message == WM_KEYDOWN) {
+        // F10 and the context-menu key open the window's menu bar menu.
+        if (int bar = menuBarOf(slot);
+            bar >= 0 && !s.controlHeld && wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS))
+            menuBarProc(bar, WM_SYSKEYDOWN, 0);
+    } else if (message == WM_ERASEBKGND) {
+        uint32_t colour = 0;
+        if (w.kind != WindowKind::App || !brushColour(s.classes[w.windowClass].info.hbrBackground, &colour))
             return 0;
-        case WM_SYSKEYDOWN:
-        case WM_KEYDOWN:
-            // F10 and the context-menu key open the window's menu bar menu.
-            if (int bar = menuBarOf(slot);
-                bar >= 0 && !s.controlHeld && wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS))
-                menuBarProc(bar, WM_SYSKEYDOWN, 0);
-            return 0;
-        case WM_ERASEBKGND: {
-            uint32_t colour = 0;
-            if (w.kind != WindowKind::App ||
-                !brushColour(s.classes[w.windowClass].info.hbrBackground, &colour))
-                return 0;
-            fillPixels(windowCanvas(slot), 0, 0, w.layerWidth, w.layerHeight, colour);
-            return 1;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            BeginPaint(handle, &paint);
-            EndPaint(handle, &paint);
-            return 0;
-        }
-        default:
-            return 0;
+        fillPixels(windowCanvas(slot), 0, 0, w.layerWidth, w.layerHeight, colour);
+        return 1;
+    } else if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(handle, &paint);
+        EndPaint(handle, &paint);
     }
+    return 0;
 }
 
 void PostQuitMessage(int exitCode) {
