@@ -39,9 +39,10 @@ DialogState* dialogOf(int slot) {
     return nullptr;
 }
 
-// Draws the item's text on one line, aligned in its rectangle and cut at its edges.
-void drawStatic(const Canvas& c, const DialogItem& item) {
+// Draws an icon item, or the item's text on one line, aligned in its rectangle and cut at its edges.
+void drawItem(const Canvas& c, const DialogItem& item) {
     const RECT& r = item.rect;
+    if (item.icon) return drawIcon(c, r.left, r.top, item.iconSlot);
     int length = wideLength(item.text, MaxItemTitle);
     int room = r.right - r.left - textWidth(item.text, length, false);
     DWORD align = item.style & 0x1F;
@@ -163,14 +164,8 @@ void renderDialog(int slot) {
     resizeLayer(w, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top);
     Canvas c = windowCanvas(slot);
     fillPixels(c, 0, 0, w.layerWidth, w.layerHeight, White);
-    for (int i = 0; i < d->itemCount; ++i) {
-        const DialogItem& item = d->items[i];
-        if (item.icon) {
-            drawIcon(c, item.rect.left, item.rect.top, item.iconSlot);
-        } else {
-            drawStatic(c, item);
-        }
-    }
+    for (int i = 0; i < d->itemCount; ++i)
+        drawItem(c, d->items[i]);
     touchDisplay();
 }
 

@@ -2,7 +2,6 @@
 // menu (a modal loop of its own), and the composition of both over the windows.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/internal.h"
 
@@ -38,29 +37,25 @@ void freeMenu(int slot) {
 bool parseMenuItems(Reader& r, int slot, int depth) {
     State& s = state();
     for (;;) {
-        UINT flags = r.u16();
-        UINT id = (flags & MF_POPUP) ? 0 : r.u16();
-        WCHAR text[MaxItemText] = {};
-        r.string(text, MaxItemText, static_cast<WCHAR>(r.u16()));
+        const UINT flags = r.u16();
+        MenuItem item;
+        item.id = (flags & MF_POPUP) ? 0 : r.u16();
+        r.string(item.text, MaxItemText, static_cast<WCHAR>(r.u16()));
         if (!r.ok || depth > MaxMenuDepth) return false;
-        int submenu = -1;
         if (flags & MF_POPUP) {
-            submenu = takeSlot(s.menus);
-            if (submenu < 0 || !parseMenuItems(r, submenu, depth + 1)) {
-                freeMenu(submenu);
+            item.submenu = takeSlot(s.menus);
+            if (item.submenu < 0 || !parseMenuItems(r, item.submenu, depth + 1)) {
+                freeMenu(item.submenu);
                 return false;
             }
         }
+        item.flags = flags & ~MF_END;
+        if (!(flags & MF_POPUP) && item.id == 0 && item.text[0] == 0) item.flags |= MF_SEPARATOR;
         Menu& menu = s.menus[slot];
         if (menu.count < MaxMenuItems) {
-            MenuItem& item = menu.items[menu.count++];
-            item.flags = flags & ~MF_END;
-            if (!(flags & MF_POPUP) && id == 0 && text[0] == 0) item.flags |= MF_SEPARATOR;
-            item.id = id;
-            std::memcpy(item.text, text, sizeof text);
-            item.submenu = submenu;
+            menu.items[menu.count++] = item;
         } else {
-            freeMenu(submenu);
+            freeMenu(item.submenu);
         }
         if (flags & MF_END) return true;
     }

@@ -76,11 +76,10 @@ void routeMainInput(const HostEvent& event) {
             if (up) clearCapture();
             return;
         }
-        case HostEventKind::Command: {
-            int top = topWindow();
-            if (top >= 0) postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
+        case HostEventKind::Command:
+            if (int top = topWindow(); top >= 0)
+                postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
             return;
-        }
         case HostEventKind::KeyDown:
         case HostEventKind::KeyUp: {
             // Keys go to the active window; F10 is a system key, as it opens the menu.
@@ -246,18 +245,9 @@ BOOL DestroyWindow(HWND handle) {
     w.destroying = true;
     w.visible = false;
     touchDisplay();
-    switch (w.kind) {
-        case WindowKind::App:
-            w.proc(handle, WM_DESTROY, 0, 0);
-            break;
-        case WindowKind::MenuBar:
-            destroyMenuBar(slot);
-            break;
-        case WindowKind::Dialog:
-            dialogDestroyed(slot);
-            w.dialogProc(handle, WM_DESTROY, 0, 0);
-            break;
-    }
+    if (w.kind == WindowKind::MenuBar) destroyMenuBar(slot);
+    if (w.kind == WindowKind::Dialog) dialogDestroyed(slot);
+    SendMessageW(handle, WM_DESTROY, 0, 0);
     // Then the windows it owns: its menu bar, its dialogs.
     for (int i = 0; i < MaxWindows; ++i) {
         if (s.windows[i].used && !s.windows[i].destroying && s.windows[i].parent == slot)
