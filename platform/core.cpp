@@ -72,12 +72,9 @@ void beginPass(PassKind kind) {
     // A new minute on the backend's clock face is drawn, and shown, at once.
     if (backend->clockMinutes && backend->clockMinutes() != s.clockMinutes) touchDisplay();
     if (backend->beginPass) {
-        bool changed = s.changes != s.presented;
-        const uint32_t* pixels = nullptr;
-        if (backend->showsDisplay) {
-            pixels = platformDisplay();
-            s.presented = s.changes;
-        }
+        const bool changed = s.changes != s.presented;
+        const uint32_t* pixels = backend->showsDisplay ? platformDisplay() : nullptr;
+        if (pixels) s.presented = s.changes;
         backend->beginPass(pixels, changed);
     }
     readClock();

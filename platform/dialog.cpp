@@ -22,12 +22,12 @@ int textOrNumber(Reader& r, WCHAR* text, int max) {
     return -1;
 }
 
-// Dialog units to pixels, with the font's base units.
-int unitsX(int units) {
-    return (units * averageCharWidth() + 2) / 4;
-}
-int unitsY(int units) {
-    return (units * LineHeight + 4) / 8;
+// A rectangle in dialog units as pixels, with the font's base units, moved `down` pixels.
+RECT pixelRect(int x, int y, int cx, int cy, int down) {
+    auto unitsX = [](int units) { return (units * averageCharWidth() + 2) / 4; };
+    auto unitsY = [](int units) { return (units * LineHeight + 4) / 8; };
+    const int left = unitsX(x), top = unitsY(y) + down;
+    return RECT{left, top, left + unitsX(std::max(0, cx)), top + unitsY(std::max(0, cy))};
 }
 
 // The open dialog of this window slot, or null.
@@ -87,8 +87,7 @@ void dialogInput(const HostEvent& event) {
             send(event.command);
             return;
         case HostEventKind::Quit:  // the owner has been asked to close; the dialog ends
-            d.ended = true;
-            d.result = 0;
+            EndDialog(windowHandle(d.window), 0);
             return;
         case HostEventKind::KeyUp:
         case HostEventKind::Restore:
@@ -115,8 +114,7 @@ bool parseTemplate(const uint8_t* data, uint32_t size, HINSTANCE instance, Dialo
     }
     if (!r.ok) return false;
     d->doneButton = (exStyle & WS_EX_CAPTIONOKBTN) != 0;
-    int left = unitsX(x), top = unitsY(y) + NavBarHeight;
-    w->rect = RECT{left, top, left + unitsX(std::max(0, cx)), top + unitsY(std::max(0, cy))};
+    w->rect = pixelRect(x, y, cx, cy, NavBarHeight);
     d->itemCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
         r.offset = (r.offset + 3) & ~3u;
@@ -136,8 +134,7 @@ bool parseTemplate(const uint8_t* data, uint32_t size, HINSTANCE instance, Dialo
         if (d->itemCount >= MaxDialogItems || !(itemStyle & WS_VISIBLE) || !isStatic || kind > SS_ICON)
             continue;
         item.style = itemStyle;
-        item.rect = RECT{unitsX(ix), unitsY(iy), unitsX(ix) + unitsX(std::max(0, icx)),
-                         unitsY(iy) + unitsY(std::max(0, icy))};
+        item.rect = pixelRect(ix, iy, icx, icy, 0);
         item.icon = kind == SS_ICON;
         HICON icon = item.icon && iconId >= 0 ? LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : nullptr;
         item.iconSlot = liveSlot(icon, Kind::Icon, state().icons);

@@ -17,20 +17,11 @@ int dcSlot(HDC dc) {
     return liveSlot(dc, Kind::Dc, state().dcs);
 }
 
-HDC dcHandle(int slot) {
-    return makeHandle<HDC>(Kind::Dc, static_cast<uint32_t>(slot), state().dcs[slot].generation);
-}
-
 // A new bitmap or brush, or -1 when there is no room.
 int newGdiSlot(Kind kind) {
     const int slot = takeSlot(state().gdi, FirstFreeGdiSlot);
     if (slot >= 0) state().gdi[slot].kind = kind;
     return slot;
-}
-
-template <typename H>
-H gdiHandle(Kind kind, int slot) {
-    return makeHandle<H>(kind, static_cast<uint32_t>(slot), state().gdi[slot].generation);
 }
 
 void freeDcSlot(int slot) {
@@ -127,7 +118,7 @@ HBITMAP newBitmap(int width, int height, Pixels pixels) {
     bitmap.pixels = std::move(pixels);
     bitmap.width = width;
     bitmap.height = height;
-    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
+    return slotHandle<HBITMAP>(Kind::Bitmap, state().gdi, slot);
 }
 
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) {
@@ -232,7 +223,7 @@ HDC GetDC(HWND handle) {
         s.dcs[slot].window = window;
         w.dc = slot;
     }
-    return dcHandle(w.dc);
+    return slotHandle<HDC>(Kind::Dc, state().dcs, w.dc);
 }
 
 int GetDeviceCaps(HDC dc, int index) {
@@ -243,7 +234,7 @@ int GetDeviceCaps(HDC dc, int index) {
 HDC CreateCompatibleDC(HDC dc) {
     if (dc && dcSlot(dc) < 0) return nullptr;
     int slot = takeSlot(state().dcs);
-    return slot < 0 ? nullptr : dcHandle(slot);
+    return slot < 0 ? nullptr : slotHandle<HDC>(Kind::Dc, state().dcs, slot);
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
@@ -266,13 +257,13 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         if (previous >= FirstFreeGdiSlot) s.gdi[previous].selectedIn = -1;
         context.bitmap = bitmap;
         if (!target.stock) target.selectedIn = slot;
-        return gdiHandle<HBITMAP>(Kind::Bitmap, previous);
+        return slotHandle<HBITMAP>(Kind::Bitmap, state().gdi, previous);
     }
     int brush = gdiSlot(object, Kind::Brush);
     if (brush < 0) return nullptr;
     int previous = context.brush;
     context.brush = brush;
-    return gdiHandle<HBRUSH>(Kind::Brush, previous);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, previous);
 }
 
 // A bitmap or brush still selected into a context stays; a stock object is never deleted.
@@ -307,7 +298,7 @@ int GetObjectW(HGDIOBJ object, int bufferSize, LPVOID buffer) {
 
 HGDIOBJ GetStockObject(int index) {
     if (index < 0 || index >= StockBrushes) return nullptr;
-    return gdiHandle<HBRUSH>(Kind::Brush, index);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, index);
 }
 
 namespace {
@@ -383,7 +374,7 @@ HBRUSH CreateSolidBrush(COLORREF colour) {
     int slot = newGdiSlot(Kind::Brush);
     if (slot < 0) return nullptr;
     state().gdi[slot].colour = rgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-    return gdiHandle<HBRUSH>(Kind::Brush, slot);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, slot);
 }
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
@@ -448,5 +439,5 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
         const DibLayout mask{dib.width, dib.height, true, 1, MaskTable, 2, dib.rows + maskOffset, maskStride};
         icon.mask = dibPixels(mask);
     }
-    return makeHandle<HICON>(Kind::Icon, static_cast<uint32_t>(slot), s.icons[slot].generation);
+    return slotHandle<HICON>(Kind::Icon, s.icons, slot);
 }

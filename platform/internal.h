@@ -126,6 +126,12 @@ int liveSlot(const void* handle, Kind kind, const T (&objects)[N]) {
     return objects[slot].used && objects[slot].generation == generation ? slot : -1;
 }
 
+// The handle of an object in a table, of the object's generation.
+template <typename H, typename T, size_t N>
+H slotHandle(Kind kind, const T (&objects)[N], int slot) {
+    return makeHandle<H>(kind, static_cast<uint32_t>(slot), objects[slot].generation);
+}
+
 // Takes the first free slot from `first` on: emptied, in use, of a new generation; or -1.
 template <typename T, size_t N>
 int takeSlot(T (&objects)[N], int first = 0) {
@@ -382,7 +388,6 @@ int wideLength(const WCHAR* text, int max);
 HWND windowHandle(int slot);
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void beginPass(PassKind kind);
-bool takePosted(MSG* msg);
 // Takes one raw input event. A pen event moves the pen's last place; a quit request and a restore
 // are carried out here (WM_CLOSE for the active window, repaints) and still given to the caller.
 bool popInput(HostEvent* event);
@@ -391,7 +396,7 @@ int topWindow();  // the active top-level application window slot, or -1
 int createWindowSlot(WindowKind kind);
 void resizeLayer(Window& window, int width, int height);
 bool dispatchPaint();       // sends one pending WM_PAINT; true if one was sent
-int menuBarOf(int window);  // menu bar window slot owned by this window, or -1
+int menuBarOf(int window);  // menu bar window slot owned by this window (none for -1), or -1
 // Copies a window's client layer onto the display at its place.
 void showLayer(const Window& w, const Canvas& display);
 
@@ -409,7 +414,7 @@ void modalLoop(PassKind kind, Open open, Input input) {
         }
         MSG msg;
         HostEvent event;
-        if (takePosted(&msg)) {
+        if (state().queue.pop(&msg)) {
             DispatchMessageW(&msg);
         } else if (popInput(&event)) {
             input(event);

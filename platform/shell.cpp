@@ -370,8 +370,7 @@ LRESULT menuBarProc(int slot, UINT message, LPARAM lParam) {
     if (message == SHCMBM_GETSUBMENU) {
         for (const MenuBarButton& button : w.buttons) {
             if (button.command != LOWORD(static_cast<DWORD_PTR>(lParam)) || button.submenu < 0) continue;
-            const Menu& menu = state().menus[button.submenu];
-            return reinterpret_cast<LRESULT>(makeHandle<HMENU>(Kind::Menu, button.submenu, menu.generation));
+            return reinterpret_cast<LRESULT>(slotHandle<HMENU>(Kind::Menu, state().menus, button.submenu));
         }
     } else if (message == WM_LBUTTONDOWN) {
         // A button opens its popup menu.
@@ -397,8 +396,7 @@ void destroyMenuBar(int slot) {
 
 void composeShell(const Canvas& display) {
     State& s = state();
-    int top = topWindow();
-    int bar = top >= 0 ? menuBarOf(top) : -1;
+    int bar = menuBarOf(topWindow());
     if (bar >= 0 && s.windows[bar].visible) drawMenuBar(display, bar);
     for (int i = 0; i < s.dialogDepth; ++i)
         composeDialog(display, i);

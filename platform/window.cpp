@@ -22,11 +22,7 @@ int findClass(const WCHAR* name) {
 
 void removeFromZ(int slot) {
     State& s = state();
-    int n = 0;
-    for (int i = 0; i < s.zCount; ++i) {
-        if (s.zOrder[i] != slot) s.zOrder[n++] = s.zOrder[i];
-    }
-    s.zCount = n;
+    s.zCount = static_cast<int>(std::remove(s.zOrder, s.zOrder + s.zCount, slot) - s.zOrder);
 }
 
 // The topmost application window that passes the test, or -1.
@@ -51,8 +47,7 @@ void routeMainInput(const HostEvent& event) {
         case HostEventKind::PenDown: {
             s.captureWindow = -1;
             if (event.y >= 0 && event.y < NavBarHeight) return;  // the navigation bar takes it
-            int top = topWindow();
-            int target = top >= 0 ? menuBarOf(top) : -1;  // the menu bar is above every window
+            int target = menuBarOf(topWindow());                 // the menu bar is above every window
             if (target < 0 || !s.windows[target].visible ||
                 !inside(s.windows[target].rect, event.x, event.y)) {
                 target = topmost([&event](const Window& w) {
@@ -68,11 +63,9 @@ void routeMainInput(const HostEvent& event) {
         case HostEventKind::PenMove:
         case HostEventKind::PenUp: {
             bool up = event.kind == HostEventKind::PenUp;
-            if (s.captureWindow >= 0 && s.windows[s.captureWindow].used) {
-                int target = s.captureWindow;
+            if (const int target = s.captureWindow; target >= 0 && s.windows[target].used)
                 postMessage(windowHandle(target), up ? WM_LBUTTONUP : WM_MOUSEMOVE, up ? 0 : MK_LBUTTON,
                             clientPoint(target, event.x, event.y));
-            }
             if (up) clearCapture();
             return;
         }
@@ -117,22 +110,13 @@ Window* windowOf(HWND handle) {
 
 HWND windowHandle(int slot) {
     if (slot < 0 || slot >= MaxWindows) return nullptr;
-    return makeHandle<HWND>(Kind::Window, static_cast<uint32_t>(slot), state().windows[slot].generation);
+    return slotHandle<HWND>(Kind::Window, state().windows, slot);
 }
 
 int createWindowSlot(WindowKind kind) {
     int slot = takeSlot(state().windows);
     if (slot >= 0) state().windows[slot].kind = kind;
     return slot;
-}
-
-void freeWindowSlot(int slot) {
-    State& s = state();
-    releaseWindowDc(slot);
-    removeFromZ(slot);
-    if (s.captureWindow == slot) clearCapture();
-    freeSlot(s.windows[slot]);
-    touchDisplay();
 }
 
 void resizeLayer(Window& w, int width, int height) {
@@ -152,10 +136,6 @@ void resizeLayer(Window& w, int width, int height) {
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     State& s = state();
     return s.queue.push(MSG{window, message, wParam, lParam, GetTickCount(), s.lastPen});
-}
-
-bool takePosted(MSG* msg) {
-    return state().queue.pop(msg);
 }
 
 void clearCapture() {
@@ -253,7 +233,12 @@ BOOL DestroyWindow(HWND handle) {
         if (s.windows[i].used && !s.windows[i].destroying && s.windows[i].parent == slot)
             DestroyWindow(windowHandle(i));
     }
-    freeWindowSlot(slot);
+    // Then the window itself.
+    releaseWindowDc(slot);
+    removeFromZ(slot);
+    if (s.captureWindow == slot) clearCapture();
+    freeSlot(w);
+    touchDisplay();
     return TRUE;
 }
 
@@ -323,9 +308,8 @@ BOOL ShowWindow(HWND handle, int command) {
 BOOL UpdateWindow(HWND handle) {
     const Window* w = windowOf(handle);
     if (!w) return FALSE;
-    if (w->kind == WindowKind::App && w->visible && w->needPaint && !w->destroying) {
+    if (w->kind == WindowKind::App && w->visible && w->needPaint && !w->destroying)
         SendMessageW(handle, WM_PAINT, 0, 0);
-    }
     return TRUE;
 }
 
@@ -334,7 +318,7 @@ BOOL PeekMessageW(LPMSG msg, HWND, UINT, UINT, UINT) {
     if (!msg) return FALSE;
     State& s = state();
     for (HostEvent event;;) {
-        if (takePosted(msg)) return TRUE;
+        if (s.queue.pop(msg)) return TRUE;
         if (s.quitPosted) {
             *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, GetTickCount(), s.lastPen};
             s.quitPosted = false;
