@@ -171,17 +171,15 @@ bool dispatchPaint() {
 using namespace plat;
 
 ATOM RegisterClassW(const WNDCLASSW* windowClass) {
-    if (!windowClass || !windowClass->lpfnWndProc || !windowClass->lpszClassName ||
-        IS_INTRESOURCE(windowClass->lpszClassName) || !windowClass->lpszClassName[0]) {
-        return 0;
-    }
-    if (findClass(windowClass->lpszClassName) >= 0) return 0;
+    const WCHAR* name = windowClass ? windowClass->lpszClassName : nullptr;
+    if (!windowClass || !windowClass->lpfnWndProc || !name || IS_INTRESOURCE(name) || !name[0]) return 0;
+    if (findClass(name) >= 0) return 0;
     WindowClass* const classes = state().classes;
     WindowClass* c =
         std::find_if(classes, classes + MaxClasses, [](const WindowClass& k) { return !k.used; });
     if (c == classes + MaxClasses) return 0;
     c->used = true;
-    copyName(c->name, windowClass->lpszClassName, MaxTitle);
+    copyName(c->name, name, MaxTitle);
     c->info = *windowClass;
     c->info.lpszClassName = c->name;
     c->info.lpszMenuName = nullptr;
