@@ -435,4 +435,8 @@ int gdiSlot(const void* handle, Kind kind);  // the slot of a live drawing objec
 int commandItem(const Menu& menu, UINT id);  // the index of the menu's item with this command, or -1
 bool okRect(int index, RECT* rect);          // the "ok" button of dialog level `index`, in the navigation bar
 
+// A PNG file's bytes for pixels (0x00RRGGBB, rows top to bottom), by the system's encoder; false when
+// it cannot make them.
+bool encodePng(const uint32_t* pixels, int width, int height, std::vector<uint8_t>& png);
+
 }  // namespace plat

@@ -1,7 +1,9 @@
-// Windows' standard streams, and the platform's files to write made with the system's own calls:
-// a device (NUL, CON, COM1) or a pipe is refused as on other systems.
+// Windows' standard streams, and the platform's files to write: opened by the C library, which says
+// why not in errno, then refused when they are no file on a disk (a device such as NUL, CON or COM1,
+// or a pipe), as on other systems.
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -13,34 +15,6 @@
 // The platform's own declaration (platform/host.h), whose types cannot meet the system's.
 std::FILE* platformCreateFile(const char* path);
 
-namespace {
-
-// errno for what CreateFileW found, as the C library would say it.
-int errnoFor(DWORD error, const wchar_t* path) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return ENOENT;
-        case ERROR_ACCESS_DENIED: {
-            const DWORD attributes = GetFileAttributesW(path);
-            const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-            return folder ? EISDIR : EACCES;
-        }
-        case ERROR_SHARING_VIOLATION:
-            return EBUSY;
-        case ERROR_DISK_FULL:
-            return ENOSPC;
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME:
-        case ERROR_FILENAME_EXCED_RANGE:
-            return EINVAL;
-        default:
-            return EIO;
-    }
-}
-
-}  // namespace
-
 std::FILE* platformCreateFile(const char* path) {
     wchar_t wide[4096];
     // A name that is not UTF-8, or too long, names no file there can be.
@@ -48,27 +22,16 @@ std::FILE* platformCreateFile(const char* path) {
         errno = ENOENT;
         return nullptr;
     }
-    HANDLE handle = CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        errno = errnoFor(GetLastError(), wide);
-        return nullptr;
-    }
+    const int fd = _wopen(wide, _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
     // Emptied only once it is known to be a file on a disk.
-    if (GetFileType(handle) != FILE_TYPE_DISK || !SetEndOfFile(handle)) {
-        errno = GetFileType(handle) != FILE_TYPE_DISK ? EINVAL : errnoFor(GetLastError(), wide);
-        CloseHandle(handle);
-        return nullptr;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(handle);
-        errno = EIO;
-        return nullptr;
-    }
-    std::FILE* file = _fdopen(fd, "wb");
-    if (!file) _close(fd);
-    return file;
+    const bool disk = GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK;
+    std::FILE* file = disk && _chsize(fd, 0) == 0 ? _fdopen(fd, "wb") : nullptr;
+    if (file) return file;
+    const int error = disk ? errno : EINVAL;
+    _close(fd);
+    errno = error;
+    return nullptr;
 }
 
 void win32PrepareStandardStreams() {
