@@ -137,6 +137,7 @@ void showLayer(const Window& w, const Canvas& display) {
 
 using namespace plat;
 
+#if !defined(_WIN32)  // Windows: platform/win32_stdio.cpp
 std::FILE* platformCreateFile(const char* path) {
     struct stat info;  // a folder is left to open, which says why not; ENXIO: a pipe without a reader
     const bool other = stat(path, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
@@ -149,6 +150,7 @@ std::FILE* platformCreateFile(const char* path) {
     errno = error;
     return nullptr;
 }
+#endif
 
 int localClockMinutes() {
     const std::time_t now = std::time(nullptr);

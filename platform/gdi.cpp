@@ -325,8 +325,8 @@ namespace {
 // rows (a reel is 24 pixels wide), where calling memcpy for each row costs more than the copy. Here
 // a row goes in blocks of 64 bytes, the last block ending at the row's end (overlapping the one
 // before it, with the same pixels), so there is no tail to copy piece by piece; each block is one
-// move on a processor with 64-byte vectors, and the function is built for the widest it has.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// move on a processor with 64-byte vectors; the function is built for the widest it has (ELF only).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 void copyRows(uint32_t* __restrict out, int64_t outStride, const uint32_t* __restrict in, int64_t inStride,
