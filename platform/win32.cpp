@@ -91,10 +91,9 @@ void onEvent(const win32::Event& event) {
         case EventKind::KeyDown:
         case EventKind::KeyUp:
             if (desk.replay || !passedOn(event.key)) break;
-            platformPushInput(HostEvent{event.kind == EventKind::KeyDown ? HostEventKind::KeyDown
-                                                                         : HostEventKind::KeyUp,
-                                        static_cast<int16_t>(event.control ? KeyControl : 0), 0,
-                                        static_cast<uint16_t>(event.key)});
+            platformPushInput(HostEvent{
+                event.kind == EventKind::KeyDown ? HostEventKind::KeyDown : HostEventKind::KeyUp,
+                static_cast<int16_t>(event.control ? KeyControl : 0), 0, static_cast<uint16_t>(event.key)});
             break;
     }
 }
@@ -116,7 +115,8 @@ void beginPass(const uint32_t* display, bool changed) {
 }
 
 void playWave(const WaveSound& wave, bool loop) {
-    win32::playSound(wave.channels, wave.sampleRate, wave.bitsPerSample, wave.samples, wave.sampleBytes, loop);
+    win32::playSound(wave.channels, wave.sampleRate, wave.bitsPerSample, wave.samples, wave.sampleBytes,
+                     loop);
 }
 
 void stopWave() {
@@ -157,7 +157,8 @@ bool bringOtherCopyToFront() {
 
 void windowCreated(const WCHAR* className, const WCHAR* title) {
     win32::show(title);
-    if (!win32::holdsCopy() && claim(className) == 0) cannotKeepOneCopy("another copy started at the same moment");
+    if (!win32::holdsCopy() && claim(className) == 0)
+        cannotKeepOneCopy("another copy started at the same moment");
 }
 
 void reset() {

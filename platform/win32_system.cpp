@@ -2,6 +2,7 @@
 #include "platform/win32_system.h"
 
 #include <windows.h>
+// after windows.h, whose types it uses
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -23,8 +24,8 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 strings pass to the s
 constexpr int Width = 240, Height = 320;  // the display
 constexpr int MaxScale = 3;
 constexpr wchar_t ClassName[] = L"dorurura.desktop";
-constexpr UINT FrontMessage = WM_APP + 1;     // another copy asks this one to come forward
-constexpr LRESULT FrontAnswer = 0x64726E74;   // what the copy that plays answers
+constexpr UINT FrontMessage = WM_APP + 1;    // another copy asks this one to come forward
+constexpr LRESULT FrontAnswer = 0x64726E74;  // what the copy that plays answers
 constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW;
 
 struct System {
@@ -157,7 +158,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             InvalidateRect(window, nullptr, FALSE);
             return 0;
         case WM_GETMINMAXINFO: {
-            const SIZE least = frameFor(Width, Height, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)));
+            const SIZE least =
+                frameFor(Width, Height, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)));
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
             return 0;
         }
@@ -232,7 +234,7 @@ bool open(int scale, bool fullscreen, void (*handle)(const Event&), char* error,
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));  // the program's icon, when it has one
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));         // the program's icon, when it has one
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     wc.lpszClassName = ClassName;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
@@ -263,7 +265,8 @@ bool open(int scale, bool fullscreen, void (*handle)(const Event&), char* error,
     }
     if (fullscreen) setFullscreen(true);
     QueryPerformanceFrequency(&sys->frequency);
-    sys->timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    sys->timer =
+        CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     if (!sys->timer) {
         // An older system: the plain timer, with the system's timer ticking every millisecond.
         sys->timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
@@ -337,7 +340,8 @@ int clockMinutes() {
 void stopSound() {
     if (!sys || !sys->wave) return;
     waveOutReset(sys->wave);
-    if (sys->header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(sys->wave, &sys->header, sizeof sys->header);
+    if (sys->header.dwFlags & WHDR_PREPARED)
+        waveOutUnprepareHeader(sys->wave, &sys->header, sizeof sys->header);
     sys->header = WAVEHDR{};
 }
 
