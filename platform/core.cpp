@@ -27,6 +27,15 @@ static_assert(ZeroBits + SlotBits + GenerationBits + KindBits <= static_cast<int
 static_assert(static_cast<int>(Kind::Accel) < (1 << KindBits));
 static_assert(MaxGdiObjects <= (1 << SlotBits) && MaxDcs <= (1 << SlotBits));
 
+// Sleeps whole milliseconds until less than one is left before target.
+void waitUntil(uint64_t target, const PaceClock& clock) {
+    for (uint64_t now = clock.now(); now < target; now = clock.now()) {
+        const uint64_t left = (target - now) * 1000 / clock.frequency;
+        if (left == 0) return;
+        clock.sleep(static_cast<uint32_t>(left));
+    }
+}
+
 }  // namespace
 
 State& state() {
@@ -61,13 +70,8 @@ int handleSlot(const void* handle, Kind kind, uint32_t* generation) {
 void beginPass(PassKind kind) {
     State& s = state();
     const PlatformBackend* backend = s.backend;
-    if (backend->clockMinutes) {
-        int minutes = backend->clockMinutes();
-        if (minutes != s.clockMinutes) {
-            s.clockMinutes = minutes;
-            touchDisplay();
-        }
-    }
+    // A new minute on the backend's clock face is drawn, and shown, at once.
+    if (backend->clockMinutes && backend->clockMinutes() != s.clockMinutes) touchDisplay();
     if (backend->beginPass) {
         bool changed = s.changes != s.presented;
         const uint32_t* pixels = nullptr;
@@ -77,6 +81,7 @@ void beginPass(PassKind kind) {
         }
         backend->beginPass(pixels, changed);
     }
+    readClock();
     ++s.passNumber;
     if (s.hook) {
         PassInfo info{kind, GetTickCount(), s.passNumber};
@@ -118,6 +123,10 @@ bool popInput(HostEvent* event) {
             break;
     }
     return true;
+}
+
+void readClock() {
+    state().tick = state().backend->tickCount();
 }
 
 void showLayer(const Window& w, const Canvas& display) {
@@ -163,11 +172,22 @@ SHORT GetKeyState(int key) {
 }
 
 DWORD GetTickCount() {
-    return state().backend->tickCount();
+    return state().tick;
 }
 
 int platformPushInput(const HostEvent& event) {
     return state().input.push(event) ? 1 : 0;
+}
+
+void platformHostPen(HostEventKind kind, int x, int y) {
+    State& s = state();
+    const bool onDisplay = x >= 0 && x < DisplayWidth && y >= 0 && y < DisplayHeight;
+    if (kind == HostEventKind::PenDown ? s.hostPenDown || !onDisplay : !s.hostPenDown) return;
+    if (kind == HostEventKind::PenMove && !onDisplay) return;
+    if (onDisplay) s.hostPen = HostEvent{kind, static_cast<int16_t>(x), static_cast<int16_t>(y), 0};
+    s.hostPen.kind = kind;
+    s.hostPenDown = kind != HostEventKind::PenUp;
+    platformPushInput(s.hostPen);
 }
 
 int platformInputPending() {
@@ -181,7 +201,8 @@ int platformPostedPending() {
 void platformUseBackend(const PlatformBackend* backend) {
     State& s = state();
     s.backend = backend && backend->tickCount ? backend : headlessBackend();
-    s.clockMinutes = -1;
+    readClock();
+    s.hostPenDown = false;
     touchDisplay();
 }
 
@@ -217,9 +238,8 @@ void platformReset() {
     platformSetPassHook(nullptr, nullptr);
     platformSetInputHook(nullptr, nullptr);
     s.passNumber = 0;
-    s.backend = headlessBackend();
-    s.backend->reset();
-    s.clockMinutes = -1;
+    headlessBackend()->reset();
+    platformUseBackend(nullptr);
     s.changes = 1;
     s.composed = s.presented = 0;
 }
@@ -241,4 +261,28 @@ const uint32_t* platformDisplay() {
 
 int platformWriteDisplayPng(const char* path) {
     return platformWritePng(path, platformDisplay(), DisplayWidth, DisplayHeight);
+}
+
+uint64_t passDue(const Pacer& pacer, uint64_t now) {
+    return pacer.nextPass == 0 || now > pacer.nextPass + pacer.period * 4 ? now : pacer.nextPass;
+}
+
+void pace(Pacer& pacer, const PaceClock& clock) {
+    if (pacer.vsync) {
+        if (pacer.lastPass != 0) waitUntil(pacer.lastPass + pacer.period * 9 / 10, clock);
+        pacer.nextPass = clock.now();  // a pass without vsync follows a period on
+    } else {
+        pacer.nextPass = passDue(pacer, clock.now());
+        waitUntil(pacer.nextPass, clock);
+    }
+    pacer.nextPass += pacer.period;
+    pacer.lastPass = clock.now();
+}
+
+void paceReplay(uint64_t& last, uint32_t step, const PaceClock& clock) {
+    const uint64_t now = clock.now();
+    uint64_t due = last + std::min<uint64_t>(step, 1000) * clock.frequency / 1000;
+    if (last == 0 || now > due + clock.frequency / 10) due = now;
+    waitUntil(due, clock);
+    last = due;
 }

@@ -82,8 +82,6 @@ void dialogInput(const HostEvent& event) {
             // Enter and Esc are the "ok" button (without Ctrl).
             if (!s.controlHeld && (event.command == VK_RETURN || event.command == VK_ESCAPE)) send(IDOK);
             return;
-        case HostEventKind::KeyUp:
-            return;
         case HostEventKind::Command:
             send(event.command);
             return;
@@ -91,6 +89,7 @@ void dialogInput(const HostEvent& event) {
             d.ended = true;
             d.result = 0;
             return;
+        case HostEventKind::KeyUp:
         case HostEventKind::Restore:
             return;
     }

@@ -98,6 +98,7 @@ const PlatformBackend* headlessBackend() {
 
 void headlessSetStartTick(DWORD tick) {
     headless().tick = headless().startTick = tick;
+    plat::readClock();
 }
 
 void headlessSetPassStep(DWORD milliseconds) {

@@ -7,7 +7,7 @@
 //       platformReset();                       // clean state, headless backend
 //       HINSTANCE instance = instanceFromCatalogue(&catalogue);
 //       ... create windows, or call the program's entry with the instance ...
-//   desktop: see platform/sdl.h (platformStartSdl, then the program's entry, then platformStopSdl).
+//   desktop: see platform/desktop.h (platformStartDesktop, the program's entry, platformStopDesktop).
 #pragma once
 
 #include <cstdint>
@@ -54,6 +54,10 @@ struct HostEvent {
 // Queue one raw input event; message loops take it on a following pass. Gives 0 when the input
 // queue is full.
 int platformPushInput(const HostEvent& event);
+// The host's pen (PenDown, PenMove or PenUp) at raw display coordinates, queued as the pen on the
+// display: it goes down only on the display and moves only while down and on it; lifted outside
+// the display (or taken away), it comes up where it last was on it.
+void platformHostPen(HostEventKind kind, int x, int y);
 // How many raw input events wait to be taken.
 int platformInputPending();
 // How many posted messages wait in the queue (the messages that input and menus turn into).
@@ -71,14 +75,15 @@ struct WaveSound {
     uint32_t sampleBytes;
 };
 
-// The time of day on this machine's clock, in minutes after midnight: a backend's clockMinutes.
+// The local time of day (in a browser, the browser's), in minutes after midnight: a backend's clockMinutes.
 int localClockMinutes();
 
 // What a host provides. Every member may be null, except tickCount.
 struct PlatformBackend {
     // Whether beginPass wants the composed display (the headless backend does not).
     bool showsDisplay = false;
-    // Milliseconds, an unsigned 32-bit count.
+    // The host's clock now, in milliseconds (an unsigned 32-bit count). The platform reads it as the
+    // backend is selected and after each beginPass; GetTickCount gives that reading until the next.
     DWORD (*tickCount)() = nullptr;
     // A message-loop pass begins (PeekMessageW, or a pass of a modal loop): show the display when
     // `changed` (240 x 320 pixels, 0x00RRGGBB, rows top to bottom), hold the passes to the host's
@@ -102,6 +107,36 @@ struct PlatformBackend {
 // Selects the backend every call uses from now on (null: the headless backend).
 void platformUseBackend(const PlatformBackend* backend);
 const PlatformBackend* platformBackend();
+
+// ---- Pacing -----------------------------------------------------------------------------------
+
+// How a host holds message-loop passes to their rate, apart from its system so that a test can
+// drive it with a fake clock. Times are counts of a clock of `frequency` counts a second.
+struct PaceClock {
+    uint64_t (*now)();
+    void (*sleep)(uint32_t milliseconds);
+    uint64_t frequency;
+};
+struct Pacer {
+    uint64_t period = 0;    // counts a pass
+    bool vsync = false;     // this pass presented, waiting for a screen refreshing at the pass rate
+    uint64_t nextPass = 0;  // when the next pass may begin, without vsync (0: at once)
+    uint64_t lastPass = 0;  // when the last pass began
+};
+// When the next pass on the pacer's schedule is due, at `now`: nextPass, or now when there is none
+// yet or it is over four passes behind (after a stall the schedule starts afresh: no burst).
+uint64_t passDue(const Pacer& pacer, uint64_t now);
+// Waits until the next pass may begin. With vsync, presenting has waited for the screen; a floor
+// of nine tenths of a pass still holds when it did not (a hidden or minimised window). Without
+// vsync, passes keep to the schedule (the next due a pass after one with vsync). Sleeps whole
+// milliseconds and never spins: the schedule makes up for less than a millisecond early or late,
+// so the rate holds on average.
+void pace(Pacer& pacer, const PaceClock& clock);
+
+// A replaying pass: it is due `step` milliseconds (a second at most: a recorded pause of a
+// suspended machine is cut short) after the one before, whose due time `last` holds (0 before the
+// first, which does not wait); more than a tenth of a second late, the schedule starts afresh.
+void paceReplay(uint64_t& last, uint32_t step, const PaceClock& clock);
 
 // ---- Reset ------------------------------------------------------------------------------------
 

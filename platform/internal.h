@@ -331,6 +331,8 @@ struct State {
     Ring<HostEvent, MaxInput> input;  // raw input from the host
     int captureWindow = -1;           // the window the pen went down on, which has its moves and lift
     POINT lastPen{};
+    bool hostPenDown = false;  // the host's pen (platformHostPen): down, and its last event on the
+    HostEvent hostPen{};       // display
     bool controlHeld = false;  // Ctrl, as of the last key event taken
 
     PopupState popup;
@@ -341,11 +343,13 @@ struct State {
     uint64_t changes = 1;    // counts changes to what the display shows
     uint64_t composed = 0;   // `changes` when `display` was last composed
     uint64_t presented = 0;  // `changes` when the backend was last handed the display
-    int clockMinutes = -1;
+    int clockMinutes = -1;   // as the navigation bar last showed it
+    DWORD tick = 0;          // the backend's clock as this pass began (GetTickCount)
 };
 
 State& state();
 void touchDisplay();  // what the display shows has changed
+void readClock();     // GetTickCount from now until the next pass: the backend's clock now
 
 inline int windowSlot(HWND window) {
     return liveSlot(window, Kind::Window, state().windows);

@@ -1,7 +1,7 @@
 // The desktop backend on SDL2: the display scaled by a whole number with sharp pixels, the left
 // mouse button as the pen, waves through SDL audio, passes held to a steady rate, one running
 // copy per user; or a script's run shown at its own pace.
-#include "platform/sdl.h"
+#include "platform/desktop.h"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -30,9 +30,8 @@ constexpr int MaxScale = 3;
 
 struct Sdl {
     bool running = false;
-    bool replay = false;      // showing a script's run (platform/sdl.h)
+    bool replay = false;      // showing a script's run (platform/desktop.h)
     bool closeAsked = false;  // the host asked the window to close
-    DWORD tick = 0;           // the clock as this pass began
     uint64_t replayDue = 0;   // replaying: when the last pass was due
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -41,8 +40,6 @@ struct Sdl {
     bool vsync = false;    // presenting waits for the screen
     Pacer pacer;
     bool repaint = false;  // the window needs the display shown again
-    bool penDown = false;
-    int16_t penX = 0, penY = 0;
     // Sound, shared with the audio callback under the device lock.
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audioFormat{};   // what the device plays
@@ -113,23 +110,8 @@ void stopWave() {
     play({}, false);
 }
 
-DWORD readClock() {
-    return static_cast<DWORD>(SDL_GetTicks64());
-}
-
 DWORD tickCount() {
-    return sdl.tick;
-}
-
-bool onDisplay(int x, int y) {
-    return x >= 0 && x < DisplayWidth && y >= 0 && y < DisplayHeight;
-}
-
-// The pen at (x, y) on the display.
-void pen(HostEventKind kind, int x, int y) {
-    sdl.penX = static_cast<int16_t>(x);
-    sdl.penY = static_cast<int16_t>(y);
-    platformPushInput(HostEvent{kind, sdl.penX, sdl.penY, 0});
+    return static_cast<DWORD>(SDL_GetTicks64());
 }
 
 // The virtual-key code of a key, or 0 for one the platform does not pass on.
@@ -171,27 +153,15 @@ void pollEvents() {
                 sdl.repaint = true;
                 break;
             case SDL_MOUSEBUTTONDOWN:
-                if (event.button.button == SDL_BUTTON_LEFT && !sdl.penDown && !sdl.replay &&
-                    onDisplay(event.button.x, event.button.y)) {
-                    sdl.penDown = true;
-                    pen(HostEventKind::PenDown, event.button.x, event.button.y);
+            case SDL_MOUSEBUTTONUP:
+                if (event.button.button == SDL_BUTTON_LEFT && !sdl.replay) {
+                    const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+                    platformHostPen(down ? HostEventKind::PenDown : HostEventKind::PenUp, event.button.x,
+                                    event.button.y);
                 }
                 break;
             case SDL_MOUSEMOTION:
-                if (sdl.penDown && onDisplay(event.motion.x, event.motion.y)) {
-                    pen(HostEventKind::PenMove, event.motion.x, event.motion.y);
-                }
-                break;
-            case SDL_MOUSEBUTTONUP:
-                if (event.button.button == SDL_BUTTON_LEFT && sdl.penDown) {
-                    sdl.penDown = false;
-                    // Lifted outside the display, the pen comes up where it last was on it.
-                    if (onDisplay(event.button.x, event.button.y)) {
-                        pen(HostEventKind::PenUp, event.button.x, event.button.y);
-                    } else {
-                        pen(HostEventKind::PenUp, sdl.penX, sdl.penY);
-                    }
-                }
+                if (!sdl.replay) platformHostPen(HostEventKind::PenMove, event.motion.x, event.motion.y);
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
@@ -248,7 +218,6 @@ const PaceClock& paceClock() {
 void beginPass(const uint32_t* display, bool changed) {
     sdl.pacer.vsync = present(display, changed) && sdl.vsync;  // else the pacer's own schedule
     pace(sdl.pacer, paceClock());
-    sdl.tick = readClock();
     pollEvents();
 }
 
@@ -305,7 +274,6 @@ void windowCreated(const WCHAR* className, const WCHAR* title) {
 void reset() {
     stopWave();
     sdl.replayDue = 0;
-    sdl.penDown = false;
     sdl.repaint = true;
 }
 
@@ -395,7 +363,7 @@ void closeAll() {
 
 }  // namespace
 
-bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) {
+bool platformStartDesktop(const DesktopOptions& options, char* error, size_t errorSize) {
     if (error && errorSize > 0) error[0] = 0;
     if (sdl.running) return true;
     sdl = Sdl{};
@@ -465,61 +433,26 @@ bool platformStartSdl(const SdlOptions& options, char* error, size_t errorSize) 
     sdl.running = true;
     sdl.repaint = true;
     sdl.replay = options.replay;
-    sdl.tick = readClock();
     platformUseBackend(sdl.replay ? &ReplayBackend : &Backend);
     return true;
 }
 
-bool platformSdlClaimOneCopy(const WCHAR* className) {
+bool platformDesktopClaimOneCopy(const WCHAR* className) {
     if (sdl.replay || !findOtherCopy(className, nullptr)) return true;
     bringOtherCopyToFront();
     return false;
 }
 
-bool platformSdlOtherCopySilent() {
+bool platformDesktopOtherCopySilent() {
     return sdl.otherSilent;
 }
 
-void platformStopSdl() {
+void platformStopDesktop() {
     if (!sdl.running) return;
     if (platformBackend() == &Backend || platformBackend() == &ReplayBackend) platformUseBackend(nullptr);
     closeAll();
 }
 
-bool platformSdlCloseAsked() {
+bool platformDesktopCloseAsked() {
     return sdl.closeAsked;
-}
-
-namespace {
-
-// Sleeps whole milliseconds until less than one is left before target.
-void waitUntil(uint64_t target, const PaceClock& clock) {
-    for (uint64_t now = clock.now(); now < target; now = clock.now()) {
-        const uint64_t left = (target - now) * 1000 / clock.frequency;
-        if (left == 0) return;
-        clock.sleep(static_cast<uint32_t>(left));
-    }
-}
-
-}  // namespace
-
-void pace(Pacer& pacer, const PaceClock& clock) {
-    const uint64_t now = clock.now();
-    if (pacer.vsync) {
-        if (pacer.lastPass != 0) waitUntil(pacer.lastPass + pacer.period * 9 / 10, clock);
-        pacer.nextPass = clock.now();  // a pass without vsync follows a period on
-    } else {
-        if (pacer.nextPass == 0 || now > pacer.nextPass + pacer.period * 4) pacer.nextPass = now;
-        waitUntil(pacer.nextPass, clock);
-    }
-    pacer.nextPass += pacer.period;
-    pacer.lastPass = clock.now();
-}
-
-void paceReplay(uint64_t& last, uint32_t step, const PaceClock& clock) {
-    const uint64_t now = clock.now();
-    uint64_t due = last + std::min<uint64_t>(step, 1000) * clock.frequency / 1000;
-    if (last == 0 || now > due + clock.frequency / 10) due = now;
-    waitUntil(due, clock);
-    last = due;
 }

@@ -167,8 +167,6 @@ void popupInput(const HostEvent& event) {
                 closePopup();
             }
             return;
-        case HostEventKind::KeyUp:
-            return;
         case HostEventKind::PenDown:
             if (inside(p.rect, event.x, event.y)) {
                 p.penDown = true;
@@ -197,6 +195,7 @@ void popupInput(const HostEvent& event) {
         case HostEventKind::Quit:
             closePopup();
             return;
+        case HostEventKind::KeyUp:
         case HostEventKind::Restore:
             return;
     }

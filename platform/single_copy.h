@@ -12,9 +12,6 @@
 
 constexpr int MaxFrontClients = 4;
 
-// How long a second copy waits for the running one to take its request and answer.
-constexpr int FrontPatienceMs = 1500;
-
 struct SingleCopy {
     int folderFd = -1;                                // the folder, held open (a path-only descriptor)
     int lockFd = -1;                                  // held: this process is the running copy

@@ -8,74 +8,69 @@
 
 // The JavaScript half, platform/web.js.
 extern "C" {
-void webStart();
+// The display's size in pixels.
+void webStart(int width, int height);
 void webStop();
-// Shows 240 x 320 pixels, 0x00RRGGBB.
+// Shows the display: its pixels, 0x00RRGGBB.
 void webShow(const uint32_t* display);
 // Yields to the browser until a frame at or after `wake` (performance.now() milliseconds) with the
 // page visible. The one call that sleeps (ASYNCIFY).
 void webWaitForFrame(double wake);
 // A pass begins (the page counts them).
 void webPassBegins();
-// The oldest input event as kind << 20 | x << 10 | y, or -1: kind 0, 1, 2 the pen down, moved or
-// up at (x, y); kind 3, 4 a key down or up, x 1 with Ctrl held, y the virtual-key code.
-int webNextInput();
+// Takes the oldest input event into event[0..2] as kind, x, y and gives 1, or gives 0 for none:
+// kind 0, 1, 2 the pen down, moved or up at display pixel (x, y), which may lie off the display;
+// kind 3, 4 a key down or up, x 1 with Ctrl held, y the virtual-key code.
+int webNextInput(int32_t* event);
 void webPlayWave(int id, int channels, int sampleRate, int bitsPerSample, const uint8_t* samples,
                  uint32_t bytes, int loop);
 void webStopWave();
-int webClockMinutes();
 }
 
 namespace {
 
-constexpr double PassPeriod = 1000.0 / 60;
-
 struct Web {
     bool running = false;
-    double nextPass = -1;  // when the next pass is due (performance.now() milliseconds); -1: at once
-    DWORD tick = 0;        // the clock as the pass began
+    Pacer pacer;  // in microseconds of performance.now()
 };
 
 Web web;
 
-DWORD readClock() {
-    return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now()));
+uint64_t now() {
+    return static_cast<uint64_t>(emscripten_get_now() * 1000);
 }
 
-// The clock stands still within a pass: read once as the pass begins.
 DWORD tickCount() {
-    return web.tick;
+    return static_cast<DWORD>(now() / 1000);
 }
 
 // Waits for the pass to be due: by the clock, not by the frames, which come 120 times a second on
-// some screens. A frame up to a quarter of a period early still takes the pass; passes more than
-// four periods behind (the page was hidden) start the schedule afresh.
+// some screens. A frame up to a quarter of a period early still takes the pass; the schedule is
+// the desktop's (passDue: after the page was hidden, it starts afresh).
 void pace() {
-    double now = emscripten_get_now();
-    if (web.nextPass >= 0 && now < web.nextPass) {
-        webWaitForFrame(web.nextPass - PassPeriod / 4);
-        now = emscripten_get_now();
-    }
-    if (web.nextPass < 0 || now > web.nextPass + 4 * PassPeriod) web.nextPass = now;
-    web.nextPass += PassPeriod;
+    Pacer& pacer = web.pacer;
+    if (pacer.nextPass != 0 && now() < pacer.nextPass)
+        webWaitForFrame(static_cast<double>(pacer.nextPass - pacer.period / 4) / 1000);
+    pacer.nextPass = passDue(pacer, now()) + pacer.period;
 }
 
 void takeInput() {
     constexpr HostEventKind kinds[] = {HostEventKind::PenDown, HostEventKind::PenMove, HostEventKind::PenUp,
                                        HostEventKind::KeyDown, HostEventKind::KeyUp};
-    for (int input = webNextInput(); input >= 0; input = webNextInput()) {
-        const auto kind = kinds[(input >> 20) % 5];
-        const auto x = static_cast<int16_t>((input >> 10) & 0x3FF), y = static_cast<int16_t>(input & 0x3FF);
-        const bool key = kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp;
-        const HostEvent keyEvent{kind, x ? KeyControl : int16_t{0}, 0, static_cast<uint16_t>(y)};
-        platformPushInput(key ? keyEvent : HostEvent{kind, x, y, 0});
+    for (int32_t input[3]; webNextInput(input);) {
+        const auto kind = kinds[input[0] % 5];
+        const auto control = static_cast<int16_t>(input[1] ? KeyControl : 0);
+        if (kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp) {
+            platformPushInput(HostEvent{kind, control, 0, static_cast<uint16_t>(input[2])});
+        } else {
+            platformHostPen(kind, input[1], input[2]);
+        }
     }
 }
 
 void beginPass(const uint32_t* display, bool changed) {
     if (changed && display) webShow(display);
     pace();
-    web.tick = readClock();
     webPassBegins();
     takeInput();
 }
@@ -89,18 +84,14 @@ void stopWave() {
     webStopWave();
 }
 
-int clockMinutes() {
-    return webClockMinutes();
-}
-
 void reset() {
     webStopWave();
-    while (webNextInput() >= 0) {
+    for (int32_t input[3]; webNextInput(input);) {
     }
 }
 
 const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
-    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes, .reset = reset};
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes, .reset = reset};
 
 }  // namespace
 
@@ -108,8 +99,8 @@ void platformStartWeb() {
     if (web.running) return;
     web = Web{};
     web.running = true;
-    web.tick = readClock();
-    webStart();
+    web.pacer.period = 1000000 / 60;
+    webStart(DisplayWidth, DisplayHeight);
     platformUseBackend(&Backend);
 }
 

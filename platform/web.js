@@ -5,11 +5,10 @@
 
 mergeInto(LibraryManager.library, {
   $Web: {
-    width: 240,
-    height: 320,
-    input: [],       // pen and key events waiting for the next pass
+    width: 0,        // the display's size, from the program (webStart)
+    height: 0,
+    input: [],       // pen and key events, [kind, x, y], waiting for the next pass
     pointer: null,   // the pointer that holds the pen
-    last: [0, 0],    // where the pen last was on the display
     context: null,
     image: null,
     audio: null,
@@ -17,16 +16,12 @@ mergeInto(LibraryManager.library, {
     playing: null,   // the AudioBufferSourceNode playing
     listeners: [],
 
-    // The display pixel under a pointer event, or null off the display.
+    // The display pixel under a pointer event, which may lie off the display: the program keeps the
+    // pen on it (platformHostPen).
     at: function(event) {
       const box = Module.canvas.getBoundingClientRect();
-      const x = Math.floor((event.clientX - box.left) * Web.width / box.width);
-      const y = Math.floor((event.clientY - box.top) * Web.height / box.height);
-      return x >= 0 && x < Web.width && y >= 0 && y < Web.height ? [x, y] : null;
-    },
-    pen: function(kind, point) {
-      Web.last = point;
-      Web.input.push((kind << 20) | (point[0] << 10) | point[1]);
+      return [Math.floor((event.clientX - box.left) * Web.width / box.width),
+              Math.floor((event.clientY - box.top) * Web.height / box.height)];
     },
     // The virtual-key code of a key event, or 0 for a key the platform does not pass on.
     virtualKey: function(event) {
@@ -64,16 +59,17 @@ mergeInto(LibraryManager.library, {
   },
 
   webStart__deps: ['$Web'],
-  webStart: function() {
+  webStart: function(width, height) {
     const canvas = Module.canvas;
     Module.web = {passes: 0, soundCount: 0, sounds: [], audio: null};
+    Web.width = width;
+    Web.height = height;
     Web.context = canvas.getContext('2d');
     Web.image = Web.context.createImageData(Web.width, Web.height);
     // One pointer at a time holds the pen: mouse, touch or stylus alike.
     Web.listen(canvas, 'pointerdown', (event) => {
       event.preventDefault();
-      const at = Web.at(event);
-      if (Web.pointer !== null || event.button !== 0 || !at) return;
+      if (Web.pointer !== null || event.button !== 0) return;
       // Browsers start audio only after a gesture, so the audio context is made at the first: making
       // one can take a fifth of a second, which the game's start does not wait for.
       const AudioContext = window.AudioContext || window.webkitAudioContext;
@@ -82,17 +78,16 @@ mergeInto(LibraryManager.library, {
       Web.pointer = event.pointerId;
       canvas.focus();  // the pen takes the keys too, as pressing it prevents the browser's own focus
       canvas.setPointerCapture(event.pointerId);
-      Web.pen(0, at);
+      Web.input.push([0, ...Web.at(event)]);
     });
     Web.listen(canvas, 'pointermove', (event) => {
-      const at = Web.at(event);
-      if (event.pointerId === Web.pointer && at) Web.pen(1, at);
+      if (event.pointerId === Web.pointer) Web.input.push([1, ...Web.at(event)]);
     });
     const up = (event) => {
       if (event.pointerId !== Web.pointer) return;
       Web.pointer = null;
-      // Lifted off the display, or taken away (cancelled), the pen comes up where it last was.
-      Web.pen(2, (event.type === 'pointerup' && Web.at(event)) || Web.last);
+      // Taken away (cancelled), the pen comes up as if lifted off the display: where it last was.
+      Web.input.push([2, ...(event.type === 'pointerup' ? Web.at(event) : [-1, -1])]);
     };
     Web.listen(canvas, 'pointerup', up);
     Web.listen(canvas, 'pointercancel', up);
@@ -103,7 +98,7 @@ mergeInto(LibraryManager.library, {
       const code = event.altKey || event.metaKey ? 0 : Web.virtualKey(event);
       if (!code) return;
       event.preventDefault();
-      if (!event.repeat) Web.input.push((kind << 20) | ((event.ctrlKey ? 1 : 0) << 10) | code);
+      if (!event.repeat) Web.input.push([kind, event.ctrlKey ? 1 : 0, code]);
     };
     Web.listen(canvas, 'keydown', key(3));
     Web.listen(canvas, 'keyup', key(4));
@@ -148,8 +143,10 @@ mergeInto(LibraryManager.library, {
   },
 
   webNextInput__deps: ['$Web'],
-  webNextInput: function() {
-    return Web.input.length ? Web.input.shift() : -1;
+  webNextInput: function(event) {
+    if (!Web.input.length) return 0;
+    HEAP32.set(Web.input.shift(), event >> 2);
+    return 1;
   },
 
   webPlayWave__deps: ['$Web'],
@@ -185,11 +182,6 @@ mergeInto(LibraryManager.library, {
   webStopWave: function() {
     Web.logSound('stop');
     Web.stopPlaying();
-  },
-
-  webClockMinutes: function() {
-    const now = new Date();
-    return now.getHours() * 60 + now.getMinutes();
   },
 
   // The canvas's own PNG encoder: Module.shots maps each file name to the picture as a data URL.

@@ -8,7 +8,6 @@
 
 #include "platform/desktop.h"
 #include "platform/headless.h"
-#include "platform/sdl.h"  // Pacer, PaceClock, pace, paceReplay
 #include "platform/win32_system.h"
 #include "platform/windows.h"
 
@@ -18,12 +17,9 @@ struct Desktop {
     bool running = false;
     bool replay = false;      // showing a script's run (platform/desktop.h)
     bool closeAsked = false;  // the system asked the window to close
-    DWORD tick = 0;           // the clock as this pass began
     uint64_t start = 0;       // the counter when the backend started
     uint64_t replayDue = 0;   // replaying: when the last pass was due
     Pacer pacer;
-    bool penDown = false;
-    int16_t penX = 0, penY = 0;
     bool otherFound = false;   // another copy holds the single-copy mutex
     bool otherSilent = false;  // and did not answer
     void (*notice)(const char* line) = nullptr;
@@ -32,25 +28,9 @@ struct Desktop {
 
 Desktop desk;
 
-DWORD readClock() {
-    const uint64_t elapsed = win32::counter() - desk.start;
-    return static_cast<DWORD>(elapsed / win32::counterFrequency() * 1000 +
-                              elapsed % win32::counterFrequency() * 1000 / win32::counterFrequency());
-}
-
 DWORD tickCount() {
-    return desk.tick;
-}
-
-bool onDisplay(int x, int y) {
-    return x >= 0 && x < DisplayWidth && y >= 0 && y < DisplayHeight;
-}
-
-// The pen at (x, y) on the display.
-void pen(HostEventKind kind, int x, int y) {
-    desk.penX = static_cast<int16_t>(x);
-    desk.penY = static_cast<int16_t>(y);
-    platformPushInput(HostEvent{kind, desk.penX, desk.penY, 0});
+    const uint64_t elapsed = win32::counter() - desk.start, frequency = win32::counterFrequency();
+    return static_cast<DWORD>(elapsed / frequency * 1000 + elapsed % frequency * 1000 / frequency);
 }
 
 // Whether the platform passes a key on: the ones the game takes.
@@ -71,22 +51,13 @@ void onEvent(const win32::Event& event) {
             if (!desk.replay) platformPushInput(HostEvent{HostEventKind::Restore, 0, 0, 0});
             break;
         case EventKind::ButtonDown:
-            if (!desk.penDown && !desk.replay && onDisplay(event.x, event.y)) {
-                desk.penDown = true;
-                pen(HostEventKind::PenDown, event.x, event.y);
-            }
-            break;
         case EventKind::ButtonMove:
-            if (desk.penDown && onDisplay(event.x, event.y)) pen(HostEventKind::PenMove, event.x, event.y);
-            break;
         case EventKind::ButtonUp:
-            if (!desk.penDown) break;
-            desk.penDown = false;
-            // Lifted outside the display, the pen comes up where it last was on it.
-            if (onDisplay(event.x, event.y))
-                pen(HostEventKind::PenUp, event.x, event.y);
-            else
-                pen(HostEventKind::PenUp, desk.penX, desk.penY);
+            if (desk.replay) break;
+            platformHostPen(event.kind == EventKind::ButtonDown   ? HostEventKind::PenDown
+                            : event.kind == EventKind::ButtonMove ? HostEventKind::PenMove
+                                                                  : HostEventKind::PenUp,
+                            event.x, event.y);
             break;
         case EventKind::KeyDown:
         case EventKind::KeyUp:
@@ -110,7 +81,6 @@ const PaceClock& paceClock() {
 void beginPass(const uint32_t* display, bool changed) {
     present(display, changed);
     pace(desk.pacer, paceClock());
-    desk.tick = readClock();
     win32::pump();
 }
 
@@ -121,10 +91,6 @@ void playWave(const WaveSound& wave, bool loop) {
 
 void stopWave() {
     win32::stopSound();
-}
-
-int clockMinutes() {
-    return win32::clockMinutes();
 }
 
 // Tells the program, once, that the single-copy rule cannot be kept.
@@ -164,11 +130,10 @@ void windowCreated(const WCHAR* className, const WCHAR* title) {
 void reset() {
     stopWave();
     desk.replayDue = 0;
-    desk.penDown = false;
 }
 
 const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
-    .playWave = playWave, .stopWave = stopWave, .clockMinutes = clockMinutes,
+    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes,
     .findOtherCopy = findOtherCopy, .bringOtherCopyToFront = bringOtherCopyToFront,
     .windowCreated = windowCreated, .reset = reset};
 
@@ -203,7 +168,7 @@ void replayWindowCreated(const WCHAR*, const WCHAR* title) {
 
 const PlatformBackend ReplayBackend = {.showsDisplay = true, .tickCount = replayTickCount,
     .beginPass = replayBeginPass, .playWave = replayPlayWave, .stopWave = replayStopWave,
-    .clockMinutes = clockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
+    .clockMinutes = localClockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
 
 }  // namespace
 
@@ -218,7 +183,6 @@ bool platformStartDesktop(const DesktopOptions& options, char* error, size_t err
     desk.start = win32::counter();
     desk.running = true;
     desk.replay = options.replay;
-    desk.tick = readClock();
     platformUseBackend(desk.replay ? &ReplayBackend : &Backend);
     return true;
 }

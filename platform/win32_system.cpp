@@ -331,12 +331,6 @@ void sleep(uint32_t milliseconds) {
         Sleep(milliseconds);
 }
 
-int clockMinutes() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return now.wHour * 60 + now.wMinute;
-}
-
 void stopSound() {
     if (!sys || !sys->wave) return;
     waveOutReset(sys->wave);

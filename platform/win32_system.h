@@ -40,11 +40,10 @@ void present(const uint32_t* display);
 // Takes every waiting message of the thread, never waiting.
 void pump();
 
-// Time: the high-resolution counter, a sleep on the waitable timer, the local time of day.
+// Time: the high-resolution counter, and a sleep on the waitable timer.
 uint64_t counter();
 uint64_t counterFrequency();
 void sleep(uint32_t milliseconds);
-int clockMinutes();
 
 // Sound through the wave device: one at a time, a new one (or stopSound) ends the one playing; a
 // loop repeats without a gap. No device: silence.

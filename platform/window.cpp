@@ -99,14 +99,10 @@ const HWND OtherCopy = makeHandle<HWND>(Kind::Window, MaxWindows, 1);
 
 constexpr int MaxWindowSide = 2048;
 
-int clampSide(int v) {
-    return v < 0 ? 0 : (v > MaxWindowSide ? MaxWindowSide : v);
-}
-
 // Places an application window; its client area is the whole window.
 void place(Window& w, int x, int y, int width, int height) {
-    width = clampSide(width);
-    height = clampSide(height);
+    width = std::clamp(width, 0, MaxWindowSide);
+    height = std::clamp(height, 0, MaxWindowSide);
     w.rect = RECT{x, y, static_cast<LONG>(static_cast<int64_t>(x) + width),
                   static_cast<LONG>(static_cast<int64_t>(y) + height)};
     resizeLayer(w, width, height);
@@ -135,8 +131,8 @@ void freeWindowSlot(int slot) {
 }
 
 void resizeLayer(Window& w, int width, int height) {
-    width = clampSide(width);
-    height = clampSide(height);
+    width = std::clamp(width, 0, MaxWindowSide);
+    height = std::clamp(height, 0, MaxWindowSide);
     if (width == w.layerWidth && height == w.layerHeight && !w.layer.empty()) return;
     Pixels old = std::move(w.layer);
     int oldWidth = w.layerWidth, oldHeight = w.layerHeight;

@@ -1,7 +1,11 @@
-// The desktop program: the game in an SDL2 window (recorded, if asked), or a script on the headless
+// The desktop program: the game in a desktop window (recorded, if asked), or a script on the headless
 // backend, or a script shown in the window.
+#if defined(_WIN32)
+#include "platform/win32_stdio.h"
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -9,8 +13,8 @@
 #include <string>
 
 #include "platform/catalogue.h"
+#include "platform/desktop.h"
 #include "platform/host.h"
-#include "platform/sdl.h"
 #include "res/resource.h"
 #include "shell/cli.h"
 #include "shell/record.h"
@@ -23,6 +27,7 @@ namespace {
 
 constexpr const char* SilentCopy = "dorurura: another copy is running but does not answer\n";
 
+#if !defined(_WIN32)
 // A standard stream that is closed gets /dev/null, opened the other way round: a file the program
 // opens later (a recording, a shot) cannot take its number, and writing to it still fails.
 void holdClosedStreams() {
@@ -35,6 +40,7 @@ void holdClosedStreams() {
         }
     }
 }
+#endif
 
 // Writes text to the standard output; gives the exit code, 1 (said on stderr) when it could not.
 int writeOut(const std::string& text) {
@@ -46,7 +52,11 @@ int writeOut(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    win32PrepareStandardStreams();
+#else
     holdClosedStreams();
+#endif
     ProgramOptions options;
     std::string problem;
     if (!parseProgramOptions(argc, argv, options, problem)) {
@@ -68,23 +78,23 @@ int main(int argc, char** argv) {
         if (options.headless) return runScript(script, run, stdout, stderr);
     }
 
-    SdlOptions sdl;
-    sdl.scale = options.scale;
-    sdl.fullscreen = options.fullscreen;
-    sdl.passRate = options.passRate;
-    sdl.replay = replay;
-    sdl.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
+    DesktopOptions desktop;
+    desktop.scale = options.scale;
+    desktop.fullscreen = options.fullscreen;
+    desktop.passRate = options.passRate;
+    desktop.replay = replay;
+    desktop.notice = [](const char* line) { std::fprintf(stderr, "dorurura: %s\n", line); };
     char error[256] = {};
-    if (!platformStartSdl(sdl, error, sizeof error)) {
+    if (!platformStartDesktop(desktop, error, sizeof error)) {
         std::fprintf(stderr, "dorurura: %s (for a run without a display, see --headless --script FILE)\n",
                      error);
         return 1;
     }
     if (replay) {
         run.backend = platformBackend();
-        run.hostEnded = platformSdlCloseAsked;
+        run.hostEnded = platformDesktopCloseAsked;
         const int code = runScript(script, run, stdout, stderr);
-        platformStopSdl();
+        platformStopDesktop();
         return code;
     }
     // Only the copy that plays makes a recording, and that is settled before the file
@@ -93,10 +103,10 @@ int main(int argc, char** argv) {
     WCHAR className[100] = {};
     LoadStringW(instance, IDS_CLASS, className, 100);
     int code = 0;
-    if (options.record.empty() || platformSdlClaimOneCopy(className)) {
+    if (options.record.empty() || platformDesktopClaimOneCopy(className)) {
         if (!options.record.empty() && !startRecording(options.record, problem)) {
             std::fprintf(stderr, "dorurura: %s\n", problem.c_str());
-            platformStopSdl();
+            platformStopDesktop();
             return 2;
         }
         if (options.mute) {
@@ -106,10 +116,10 @@ int main(int argc, char** argv) {
         code = WinMain(instance, nullptr, nullptr, SW_SHOWNORMAL);
         stopRecording();
     }
-    if (platformSdlOtherCopySilent()) {
+    if (platformDesktopOtherCopySilent()) {
         std::fputs(SilentCopy, stderr);
         code = 1;
     }
-    platformStopSdl();
+    platformStopDesktop();
     return code;
 }

@@ -14,7 +14,7 @@
 struct RunSettings {
     std::optional<uint32_t> startTick;  // the command line's, over the script's start-tick (else 0)
     uint32_t msPerPass = 16;            // how far a pass moves the clock until the script says
-    // The backend that shows the run: the desktop window replaying (platform/sdl.h), or null for
+    // The backend that shows the run: the desktop window replaying (platform/desktop.h), or null for
     // the headless one. Either way the clock is the headless backend's.
     const PlatformBackend* backend = nullptr;
     // Whether the host asked the program to end (a watcher closed the window): lines left then

@@ -1,7 +1,8 @@
 // The build's last steps for the site (web/CMakeLists.txt runs them):
 //
 //   node site.mjs page TEMPLATE PICTURE SITE   SITE/index.html from the page TEMPLATE, the PICTURE
-//                                              (WebP) inside it and the program's size for its progress
+//                                              (WebP) inside it, its size as the display's, and the
+//                                              program's size for its progress
 //   node site.mjs seal TEMPLATE SITE           SITE/sw.js from the service worker TEMPLATE, its cache
 //                                              named after the site's files, then those worth it gzipped
 //                                              beside them (NAME.gz)
@@ -35,8 +36,15 @@ function siteFiles(site) {
 
 if (step === 'page' && args.length === 3) {
   const [template, picture, site] = args;
+  // The picture is the display as the program drew it: a lossless WebP, whose header holds its width
+  // and height less one in 14 bits each.
+  const still = fs.readFileSync(picture);
+  if (still.toString('latin1', 12, 16) !== 'VP8L') throw new Error(`${picture}: not a lossless WebP`);
+  const size = still.readUInt32LE(21);
   write(path.join(site, 'index.html'), fill(fs.readFileSync(template, 'utf8'), {
-    STILL: `data:image/webp;base64,${fs.readFileSync(picture).toString('base64')}`,
+    STILL: `data:image/webp;base64,${still.toString('base64')}`,
+    WIDTH: String((size & 0x3FFF) + 1),
+    HEIGHT: String(((size >>> 14) & 0x3FFF) + 1),
     PROGRAM_BYTES: String(fs.statSync(path.join(site, 'dorurura.wasm')).size),
   }));
 } else if (step === 'seal' && args.length === 2) {

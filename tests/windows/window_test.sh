@@ -14,6 +14,7 @@ export WINEPREFIX="$(dirname "$game")/wine-window-test" WINEDEBUG=-all WINEDLLOV
 trap 'wineserver -k 2> /dev/null || true; cleanup' EXIT
 mkdir -p "$WINEPREFIX"
 wineserver -p
+wineboot --init > /dev/null 2>&1  # a new prefix made quietly
 cd "$work"  # the scripts' files by relative names, which Wine takes as they are
 
 # What the program draws headless: the splash, the idle game, and the game after Bet One.
