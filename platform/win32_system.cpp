@@ -332,10 +332,9 @@ void sleep(uint32_t milliseconds) {
 }
 
 void stopSound() {
-    if (!sys || !sys->wave) return;
+    if (!sys || !sys->wave || !(sys->header.dwFlags & WHDR_PREPARED)) return;  // none handed over
     waveOutReset(sys->wave);
-    if (sys->header.dwFlags & WHDR_PREPARED)
-        waveOutUnprepareHeader(sys->wave, &sys->header, sizeof sys->header);
+    waveOutUnprepareHeader(sys->wave, &sys->header, sizeof sys->header);
     sys->header = WAVEHDR{};
 }
 
