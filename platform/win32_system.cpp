@@ -121,7 +121,8 @@ void setFullscreen(bool on) {
         SetWindowLongPtrW(sys->window, GWL_STYLE, (style & ~LONG_PTR{WS_POPUP}) | WindowStyle);
         SetWindowPos(sys->window, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
-        if (!IsWindowVisible(sys->window)) sys->windowed.showCmd = SW_HIDE;
+        UINT& show = sys->windowed.showCmd;  // as it was, unless it went fullscreen hidden (at start)
+        show = !IsWindowVisible(sys->window) ? SW_HIDE : show == SW_SHOWMAXIMIZED ? show : SW_SHOWNORMAL;
         SetWindowPlacement(sys->window, &sys->windowed);
     }
     sys->fullscreen = on;
