@@ -38,7 +38,6 @@ struct System {
     BITMAPINFO picture{};
     HANDLE timer = nullptr;
     bool coarseTimer = false;  // the plain timer, with the system's timer resolution raised
-    LARGE_INTEGER frequency{};
     HWAVEOUT wave = nullptr;
     WAVEFORMATEX format{};  // the open device's
     WAVEHDR header{};
@@ -265,7 +264,6 @@ bool open(int scale, bool fullscreen, void (*handle)(const Event&), char* error,
         return false;
     }
     if (fullscreen) setFullscreen(true);
-    QueryPerformanceFrequency(&sys->frequency);
     sys->timer =
         CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     if (!sys->timer) {
@@ -320,7 +318,9 @@ uint64_t counter() {
 }
 
 uint64_t counterFrequency() {
-    return sys ? static_cast<uint64_t>(sys->frequency.QuadPart) : 1000;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(frequency.QuadPart);
 }
 
 void sleep(uint32_t milliseconds) {
@@ -375,7 +375,10 @@ void playSound(uint16_t channels, uint32_t sampleRate, uint16_t bitsPerSample, c
 }
 
 int claimCopy(const char16_t* className, char* why, size_t whySize) {
-    if (!sys) return -1;
+    if (!sys) {
+        std::snprintf(why, whySize, "no window");
+        return -1;
+    }
     if (sys->mutex) return 1;
     wchar_t name[128] = L"Local\\dorurura-";
     size_t length = std::wcslen(name);
@@ -394,10 +397,6 @@ int claimCopy(const char16_t* className, char* why, size_t whySize) {
     }
     sys->mutex = mutex;
     return 1;
-}
-
-bool holdsCopy() {
-    return sys && sys->mutex;
 }
 
 bool askOtherCopyForward(int patienceMs) {

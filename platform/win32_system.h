@@ -56,7 +56,6 @@ void stopSound();
 // be made. A window of a copy holding it answers a request to come forward by restoring and raising
 // itself.
 int claimCopy(const char16_t* className, char* why, size_t whySize);
-bool holdsCopy();
 // Asks the other copy's window to come forward, waiting at most patienceMs for it to show up and
 // answer. Gives whether it answered.
 bool askOtherCopyForward(int patienceMs);
