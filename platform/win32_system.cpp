@@ -305,6 +305,7 @@ void present(const uint32_t* display) {
 
 void pump() {
     MSG message;
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) return;  // cheaper than asking for a message
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
