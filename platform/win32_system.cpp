@@ -221,7 +221,9 @@ int chooseScale(int requested) {
 }
 
 void say(char* text, size_t size, const char* what) {
-    if (text && size > 0) std::snprintf(text, size, "%s (error %lu)", what, GetLastError());
+    const DWORD error = GetLastError();
+    if (text && size > 0 && error) std::snprintf(text, size, "%s (error %lu)", what, error);
+    else if (text && size > 0) std::snprintf(text, size, "%s", what);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows program's real window, under Wine in Xvfb: the splash and then the idle game as the
-# program's own headless run draws them; Bet One from the keyboard; Spin with the pen pressed on it
-# and lifted outside the window, then clicked (the reels turn and settle each time); fullscreen
-# there and back leaves the picture as it was; a second copy brings the first forward and leaves
-# with 0, or gives up on one that does not answer and leaves with 1; Alt+F4 ends the game with 0.
-# Wine's prefix is the test's own, beside the program.
+# program's own headless run draws them; Bet One and the menu (F10) from the keyboard; Spin with the
+# pen pressed on it and lifted outside the window, then clicked (the reels turn and settle each
+# time); fullscreen there and back leaves the picture as it was; a second copy brings the first
+# forward and leaves with 0, or gives up on one that does not answer and leaves with 1; Alt+F4 ends
+# the game with 0. Wine's prefix is the test's own, beside the program.
 #   window_test.sh PATH/TO/dorurura.exe
 set -euo pipefail
 game=$(realpath "$1")
@@ -27,6 +27,9 @@ shot reference.png
 key b
 passes 5
 shot bet.png
+key f10
+passes 5
+shot menu.png
 SCRIPT
 wine "$game" --headless --script reference.txt > /dev/null || fail "the headless run ended with $?"
 
@@ -78,6 +81,10 @@ done
 # Bet One by its key (B): the meters as headless.
 xdotool key b
 until_same betting bet 117 182 69 25 || fail "the meters after Bet One differ from the headless ones"
+# F10, a system key to Windows, opens the Options menu; Escape closes it.
+xdotool key F10
+until_same menu menu 0 100 120 220 || fail "F10 did not open the Options menu as headless"
+xdotool key Escape
 
 # Spin (client 156..188 x 218..235 on machine 0, 26 rows below the navigation bar) with the pen
 # pressed there and lifted left of the window: the reels turn, then stop. A plain click on Spin
