@@ -4,7 +4,7 @@
 # pen pressed on it and lifted outside the window, then clicked (the reels turn and settle each
 # time); fullscreen there and back leaves the picture as it was; a second copy brings the first
 # forward and leaves with 0, or gives up on one that does not answer and leaves with 1; Alt+F4 ends
-# the game with 0. Wine's prefix is the test's own, beside the program.
+# the game with 0, and its recording replays headless. Wine's prefix is the test's own.
 #   window_test.sh PATH/TO/dorurura.exe
 set -euo pipefail
 game=$(realpath "$1")
@@ -33,8 +33,8 @@ shot menu.png
 SCRIPT
 wine "$game" --headless --script reference.txt > /dev/null || fail "the headless run ended with $?"
 
-start() {  # the game in a window at scale 2; sets game_pid, window and X, Y, WIDTH, HEIGHT
-    wine "$game" --scale 2 > game.log 2>&1 &
+start() {  # start [ARGS...]: the game in a window at scale 2; sets game_pid, window and X, Y, WIDTH, HEIGHT
+    wine "$game" --scale 2 "$@" > game.log 2>&1 &
     game_pid=$!
     pids+=($game_pid)
     window=$(timeout 30 xdotool search --sync --onlyvisible --name '^dorurura$' | head -n1) ||
@@ -57,7 +57,7 @@ until_same() {  # until_same SHOT REFERENCE X Y W H: shots until that part equal
     return 1
 }
 
-start
+start --record session.txt
 [[ $WIDTH -eq 480 && $HEIGHT -eq 640 ]] || fail "window is ${WIDTH}x${HEIGHT}, not 480x640"
 # The splash below the navigation bar (whose clock is the time of day), then the idle game: the
 # cabinet above the reels and the menu bar.
@@ -131,4 +131,10 @@ xdotool mousemove --sync $((X + 2 * 120)) $((Y + 2 * 10)) key alt+F4
 for _ in $(seq 100); do kill -0 "$game_pid" 2> /dev/null || break; sleep 0.1; done
 kill -0 "$game_pid" 2> /dev/null && fail "the game did not end after Alt+F4"
 wait "$game_pid" || fail "the game ended with $? after Alt+F4"
+
+# The session's recording: the pen lifted outside came up where it last was on the display, and
+# the program run headless on it comes to the state the window's game was in.
+pen=$(grep '^pen' session.txt | tr '\n' ' ')
+[[ $pen == "pen down 172 252 pen up 172 252 pen down 172 252 pen up 172 252 " ]] || fail "the pen: $pen"
+wine "$game" --headless --script session.txt > /dev/null || fail "the recording does not replay headless ($?)"
 echo "1 passed, 0 failed"
