@@ -53,8 +53,7 @@ void touchDisplay() {
 uintptr_t packHandle(Kind kind, uint32_t slot, uint32_t generation) {
     if (slot >= (1u << SlotBits)) return 0;
     uint64_t value = (static_cast<uint64_t>(kind) << (SlotBits + GenerationBits)) |
-                     (static_cast<uint64_t>(generation & 0xFFFF) << SlotBits) |
-                     slot;
+                     (static_cast<uint64_t>(generation & 0xFFFF) << SlotBits) | slot;
     return static_cast<uintptr_t>(value << ZeroBits);
 }
 
@@ -73,20 +72,14 @@ void beginPass(PassKind kind) {
     // A new minute on the backend's clock face is drawn, and shown, at once.
     if (backend->clockMinutes && backend->clockMinutes() != s.clockMinutes) touchDisplay();
     if (backend->beginPass) {
-        bool changed = s.changes != s.presented;
-        const uint32_t* pixels = nullptr;
-        if (backend->showsDisplay) {
-            pixels = platformDisplay();
-            s.presented = s.changes;
-        }
+        const bool changed = s.changes != s.presented;
+        const uint32_t* pixels = backend->showsDisplay ? platformDisplay() : nullptr;
+        if (pixels) s.presented = s.changes;
         backend->beginPass(pixels, changed);
     }
     readClock();
     ++s.passNumber;
-    if (s.hook) {
-        PassInfo info{kind, GetTickCount(), s.passNumber};
-        s.hook(info, s.hookUser);
-    }
+    if (s.hook) s.hook(PassInfo{kind, GetTickCount(), s.passNumber}, s.hookUser);
 }
 
 bool popInput(HostEvent* event) {
@@ -104,8 +97,7 @@ bool popInput(HostEvent* event) {
             if (int top = topWindow(); top >= 0) {
                 postMessage(windowHandle(top), WM_CLOSE, 0, 0);
             } else {
-                s.quitPosted = true;
-                s.quitCode = 0;
+                PostQuitMessage(0);
             }
             break;
         case HostEventKind::Restore:
@@ -211,15 +203,13 @@ const PlatformBackend* platformBackend() {
 }
 
 void platformSetPassHook(PassHook hook, void* user) {
-    State& s = state();
-    s.hook = hook;
-    s.hookUser = hook ? user : nullptr;
+    state().hook = hook;
+    state().hookUser = hook ? user : nullptr;
 }
 
 void platformSetInputHook(InputHook hook, void* user) {
-    State& s = state();
-    s.inputHook = hook;
-    s.inputHookUser = hook ? user : nullptr;
+    state().inputHook = hook;
+    state().inputHookUser = hook ? user : nullptr;
 }
 
 void platformReset() {

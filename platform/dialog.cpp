@@ -22,12 +22,12 @@ int textOrNumber(Reader& r, WCHAR* text, int max) {
     return -1;
 }
 
-// Dialog units to pixels, with the font's base units.
-int unitsX(int units) {
-    return (units * averageCharWidth() + 2) / 4;
-}
-int unitsY(int units) {
-    return (units * LineHeight + 4) / 8;
+// A rectangle in dialog units as pixels, with the font's base units, moved `down` pixels.
+RECT pixelRect(int x, int y, int cx, int cy, int down) {
+    auto unitsX = [](int units) { return (units * averageCharWidth() + 2) / 4; };
+    auto unitsY = [](int units) { return (units * LineHeight + 4) / 8; };
+    const int left = unitsX(x), top = unitsY(y) + down;
+    return RECT{left, top, left + unitsX(std::max(0, cx)), top + unitsY(std::max(0, cy))};
 }
 
 // The open dialog of this window slot, or null.
@@ -39,9 +39,10 @@ DialogState* dialogOf(int slot) {
     return nullptr;
 }
 
-// Draws the item's text on one line, aligned in its rectangle and cut at its edges.
-void drawStatic(const Canvas& c, const DialogItem& item) {
+// Draws an icon item, or the item's text on one line, aligned in its rectangle and cut at its edges.
+void drawItem(const Canvas& c, const DialogItem& item) {
     const RECT& r = item.rect;
+    if (item.icon) return drawIcon(c, r.left, r.top, item.iconSlot);
     int length = wideLength(item.text, MaxItemTitle);
     int room = r.right - r.left - textWidth(item.text, length, false);
     DWORD align = item.style & 0x1F;
@@ -86,8 +87,7 @@ void dialogInput(const HostEvent& event) {
             send(event.command);
             return;
         case HostEventKind::Quit:  // the owner has been asked to close; the dialog ends
-            d.ended = true;
-            d.result = 0;
+            EndDialog(windowHandle(d.window), 0);
             return;
         case HostEventKind::KeyUp:
         case HostEventKind::Restore:
@@ -114,8 +114,7 @@ bool parseTemplate(const uint8_t* data, uint32_t size, HINSTANCE instance, Dialo
     }
     if (!r.ok) return false;
     d->doneButton = (exStyle & WS_EX_CAPTIONOKBTN) != 0;
-    int left = unitsX(x), top = unitsY(y) + NavBarHeight;
-    w->rect = RECT{left, top, left + unitsX(std::max(0, cx)), top + unitsY(std::max(0, cy))};
+    w->rect = pixelRect(x, y, cx, cy, NavBarHeight);
     d->itemCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
         r.offset = (r.offset + 3) & ~3u;
@@ -135,8 +134,7 @@ bool parseTemplate(const uint8_t* data, uint32_t size, HINSTANCE instance, Dialo
         if (d->itemCount >= MaxDialogItems || !(itemStyle & WS_VISIBLE) || !isStatic || kind > SS_ICON)
             continue;
         item.style = itemStyle;
-        item.rect = RECT{unitsX(ix), unitsY(iy), unitsX(ix) + unitsX(std::max(0, icx)),
-                         unitsY(iy) + unitsY(std::max(0, icy))};
+        item.rect = pixelRect(ix, iy, icx, icy, 0);
         item.icon = kind == SS_ICON;
         HICON icon = item.icon && iconId >= 0 ? LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : nullptr;
         item.iconSlot = liveSlot(icon, Kind::Icon, state().icons);
@@ -163,14 +161,8 @@ void renderDialog(int slot) {
     resizeLayer(w, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top);
     Canvas c = windowCanvas(slot);
     fillPixels(c, 0, 0, w.layerWidth, w.layerHeight, White);
-    for (int i = 0; i < d->itemCount; ++i) {
-        const DialogItem& item = d->items[i];
-        if (item.icon) {
-            drawIcon(c, item.rect.left, item.rect.top, item.iconSlot);
-        } else {
-            drawStatic(c, item);
-        }
-    }
+    for (int i = 0; i < d->itemCount; ++i)
+        drawItem(c, d->items[i]);
     touchDisplay();
 }
 
@@ -205,10 +197,9 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
     if (owner && ownerSlot < 0) return -1;
     // The template's size is known when it is one of the instance's resources.
     const auto* bytes = reinterpret_cast<const uint8_t*>(dialogTemplate);
-    uint32_t size = UnboundedTemplate;
-    if (const ResourceEntry* entry = entryContaining(instance, bytes)) {
-        size = static_cast<uint32_t>(entry->size - static_cast<uint32_t>(bytes - entry->data));
-    }
+    const ResourceEntry* entry = entryContaining(instance, bytes);
+    const uint32_t size =
+        entry ? entry->size - static_cast<uint32_t>(bytes - entry->data) : UnboundedTemplate;
     int slot = createWindowSlot(WindowKind::Dialog);
     if (slot < 0) return -1;
     int index = s.dialogDepth;
@@ -230,11 +221,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
     if (s.popup.open) touchDisplay();
     dialogProc(handle, WM_INITDIALOG, 0, initParam);
     modalLoop(
-        PassKind::Dialog, [&] { return !d.ended; }, dialogInput,
-        [&] {
-            d.ended = true;
-            d.result = 0;
-        });
+        PassKind::Dialog, [&] { return !d.ended; }, dialogInput);
     INT_PTR result = d.result;
     if (windowSlot(handle) >= 0) DestroyWindow(handle);
     s.dialogs[index] = DialogState{};
@@ -267,4 +254,3 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
     touchDisplay();
     return TRUE;
 }
-

@@ -1,6 +1,8 @@
 // The shell's user-interface font: a proportional pixel font in the manner of an 8-point sans
 // serif on a 96 dpi screen. A line is 13 pixels: 3 above the capitals, 8 of capitals (rows 0 to 7
 // of a glyph), 2 of descenders (rows 8 and 9).
+#include <cstring>
+
 #include "platform/internal.h"
 
 namespace plat {
@@ -109,10 +111,7 @@ const char* glyphFor(WCHAR c) {
 }
 
 int glyphWidth(const char* rows) {
-    int width = 0;
-    while (rows[width] && rows[width] != '|')
-        ++width;
-    return width;
+    return static_cast<int>(std::strcspn(rows, "|"));
 }
 
 }  // namespace

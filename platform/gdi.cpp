@@ -17,20 +17,11 @@ int dcSlot(HDC dc) {
     return liveSlot(dc, Kind::Dc, state().dcs);
 }
 
-HDC dcHandle(int slot) {
-    return makeHandle<HDC>(Kind::Dc, static_cast<uint32_t>(slot), state().dcs[slot].generation);
-}
-
 // A new bitmap or brush, or -1 when there is no room.
 int newGdiSlot(Kind kind) {
     const int slot = takeSlot(state().gdi, FirstFreeGdiSlot);
     if (slot >= 0) state().gdi[slot].kind = kind;
     return slot;
-}
-
-template <typename H>
-H gdiHandle(Kind kind, int slot) {
-    return makeHandle<H>(kind, static_cast<uint32_t>(slot), state().gdi[slot].generation);
 }
 
 void freeDcSlot(int slot) {
@@ -67,11 +58,9 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
     if (headerSize < 40 || headerSize > size) return false;
     int32_t width = static_cast<int32_t>(readU32(data + 4));
     int32_t height = static_cast<int32_t>(readU32(data + 8));
-    uint16_t planes = readU16(data + 12);
     uint16_t bits = readU16(data + 14);
-    uint32_t compression = readU32(data + 16);
     uint32_t used = readU32(data + 32);
-    if (planes != 1 || compression != 0) return false;
+    if (readU16(data + 12) != 1 || readU32(data + 16) != 0) return false;  // one plane, uncompressed
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
     if (width <= 0 || height == 0 || height == INT32_MIN) return false;
     bool bottomUp = height > 0;
@@ -100,51 +89,52 @@ bool dibLayout(const uint8_t* data, uint32_t size, bool icon, DibLayout* out) {
     return true;
 }
 
-// Rows of a DIB of `bits` per pixel as pixels, top row first.
-Pixels dibPixels(const DibLayout& dib, const uint8_t* rows, uint32_t stride, int bits,
-                  const uint8_t* table, uint32_t tableCount) {
+// The DIB's rows as pixels, top row first.
+Pixels dibPixels(const DibLayout& dib) {
     Pixels pixels(static_cast<size_t>(dib.width) * static_cast<size_t>(dib.height));
     uint32_t* out = pixels.data();
     for (int y = 0; y < dib.height; ++y) {
-        const uint8_t* row = rows + static_cast<size_t>(dib.bottomUp ? dib.height - 1 - y : y) * stride;
+        const uint8_t* row =
+            dib.rows + static_cast<size_t>(dib.bottomUp ? dib.height - 1 - y : y) * dib.stride;
         for (int x = 0; x < dib.width; ++x) {
-            switch (bits) {
-                case 1:
-                    *out++ = paletteColour(table, tableCount, (row[x >> 3] >> (7 - (x & 7))) & 1u);
-                    break;
-                case 4:
-                    *out++ = paletteColour(table, tableCount, (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu);
-                    break;
-                case 8:
-                    *out++ = paletteColour(table, tableCount, row[x]);
-                    break;
-                default: {  // 24 or 32: blue, green, red
-                    const uint8_t* p = row + x * (bits / 8);
-                    *out++ = rgb(p[2], p[1], p[0]);
-                }
+            if (dib.bits <= 8) {  // an index into the colour table, leftmost pixel in the high bits
+                const int64_t bit = static_cast<int64_t>(x) * dib.bits;
+                const uint32_t index = (row[bit / 8] >> (8 - dib.bits - bit % 8)) & ((1u << dib.bits) - 1);
+                *out++ = paletteColour(dib.table, dib.tableCount, index);
+            } else {  // 24 or 32: blue, green, red
+                const uint8_t* p = row + x * (dib.bits / 8);
+                *out++ = rgb(p[2], p[1], p[0]);
             }
         }
     }
     return pixels;
 }
 
+// A new bitmap of these pixels, or none when there is no room.
+HBITMAP newBitmap(int width, int height, Pixels pixels) {
+    int slot = newGdiSlot(Kind::Bitmap);
+    if (slot < 0) return nullptr;
+    GdiObject& bitmap = state().gdi[slot];
+    bitmap.pixels = std::move(pixels);
+    bitmap.width = width;
+    bitmap.height = height;
+    return slotHandle<HBITMAP>(Kind::Bitmap, state().gdi, slot);
+}
+
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-// The context's drawing surface: its window's client area, or its bitmap.
-bool canvasForDc(HDC handle, Canvas* canvas) {
-    int slot = dcSlot(handle);
-    if (slot < 0) return false;
-    State& s = state();
-    const DcObject& dc = s.dcs[slot];
-    if (dc.window >= 0) {
-        *canvas = windowCanvas(dc.window);
-        return true;
-    }
-    GdiObject& bitmap = s.gdi[dc.bitmap];
-    *canvas = Canvas{bitmap.pixels.data(), bitmap.width, RECT{0, 0, bitmap.width, bitmap.height}, false};
-    return true;
+// The context's drawing surface: its window's client area, or its bitmap. Gives the context's
+// slot, or -1 for no context.
+int canvasForDc(HDC handle, Canvas* canvas) {
+    const int slot = dcSlot(handle);
+    if (slot < 0) return -1;
+    const DcObject& dc = state().dcs[slot];
+    GdiObject& bitmap = state().gdi[dc.bitmap];
+    const Canvas own{bitmap.pixels.data(), bitmap.width, RECT{0, 0, bitmap.width, bitmap.height}, false};
+    *canvas = dc.window >= 0 ? windowCanvas(dc.window) : own;
+    return slot;
 }
 
 }  // namespace
@@ -233,7 +223,7 @@ HDC GetDC(HWND handle) {
         s.dcs[slot].window = window;
         w.dc = slot;
     }
-    return dcHandle(w.dc);
+    return slotHandle<HDC>(Kind::Dc, state().dcs, w.dc);
 }
 
 int GetDeviceCaps(HDC dc, int index) {
@@ -244,19 +234,13 @@ int GetDeviceCaps(HDC dc, int index) {
 HDC CreateCompatibleDC(HDC dc) {
     if (dc && dcSlot(dc) < 0) return nullptr;
     int slot = takeSlot(state().dcs);
-    return slot < 0 ? nullptr : dcHandle(slot);
+    return slot < 0 ? nullptr : slotHandle<HDC>(Kind::Dc, state().dcs, slot);
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (dcSlot(dc) < 0 || width < 0 || height < 0) return nullptr;
     if (static_cast<int64_t>(width) * height > MaxBitmapPixels) return nullptr;
-    int slot = newGdiSlot(Kind::Bitmap);
-    if (slot < 0) return nullptr;
-    GdiObject& bitmap = state().gdi[slot];
-    bitmap.width = width;
-    bitmap.height = height;
-    bitmap.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), Black);
-    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
+    return newBitmap(width, height, Pixels(static_cast<size_t>(width) * static_cast<size_t>(height), Black));
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
@@ -273,13 +257,13 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         if (previous >= FirstFreeGdiSlot) s.gdi[previous].selectedIn = -1;
         context.bitmap = bitmap;
         if (!target.stock) target.selectedIn = slot;
-        return gdiHandle<HBITMAP>(Kind::Bitmap, previous);
+        return slotHandle<HBITMAP>(Kind::Bitmap, state().gdi, previous);
     }
     int brush = gdiSlot(object, Kind::Brush);
     if (brush < 0) return nullptr;
     int previous = context.brush;
     context.brush = brush;
-    return gdiHandle<HBRUSH>(Kind::Brush, previous);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, previous);
 }
 
 // A bitmap or brush still selected into a context stays; a stock object is never deleted.
@@ -290,10 +274,8 @@ BOOL DeleteObject(HGDIOBJ object) {
     if (slot < 0) return FALSE;
     GdiObject& target = s.gdi[slot];
     if (target.stock) return TRUE;
-    if (target.selectedIn >= 0) return FALSE;
-    for (const DcObject& dc : s.dcs) {
-        if (dc.used && dc.brush == slot) return FALSE;
-    }
+    auto holds = [slot](const DcObject& dc) { return dc.used && dc.brush == slot; };
+    if (target.selectedIn >= 0 || std::any_of(std::begin(s.dcs), std::end(s.dcs), holds)) return FALSE;
     freeSlot(target);
     return TRUE;
 }
@@ -316,7 +298,7 @@ int GetObjectW(HGDIOBJ object, int bufferSize, LPVOID buffer) {
 
 HGDIOBJ GetStockObject(int index) {
     if (index < 0 || index >= StockBrushes) return nullptr;
-    return gdiHandle<HBRUSH>(Kind::Brush, index);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, index);
 }
 
 namespace {
@@ -348,7 +330,7 @@ void copyRows(uint32_t* __restrict out, int64_t outStride, const uint32_t* __res
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {
     if (rop != SRCCOPY && rop != SRCAND && rop != SRCPAINT) return FALSE;
     Canvas to, from;
-    if (!canvasForDc(dest, &to) || !canvasForDc(source, &from)) return FALSE;
+    if (canvasForDc(dest, &to) < 0 || canvasForDc(source, &from) < 0) return FALSE;
     if (width <= 0 || height <= 0) return TRUE;
     // The two corners, then the part inside both clip rectangles.
     int64_t dx = x, dy = y, sx = sourceX, sy = sourceY;
@@ -392,13 +374,13 @@ HBRUSH CreateSolidBrush(COLORREF colour) {
     int slot = newGdiSlot(Kind::Brush);
     if (slot < 0) return nullptr;
     state().gdi[slot].colour = rgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-    return gdiHandle<HBRUSH>(Kind::Brush, slot);
+    return slotHandle<HBRUSH>(Kind::Brush, state().gdi, slot);
 }
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
-    int slot = dcSlot(dc);
     Canvas canvas;
-    if (slot < 0 || !canvasForDc(dc, &canvas)) return FALSE;
+    const int slot = canvasForDc(dc, &canvas);
+    if (slot < 0) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (right - static_cast<int64_t>(left) < 1 || bottom - static_cast<int64_t>(top) < 1) return TRUE;
@@ -413,24 +395,14 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 }
 
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
-    if (!instance || !IS_INTRESOURCE(name)) return nullptr;
-    const ResourceEntry* entry =
-        findEntry(instance, 2, nullptr, static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name)));
+    const ResourceEntry* entry = findEntry(instance, RT_BITMAP, name);
     DibLayout dib;
     if (!entry || !dibLayout(entry->data, entry->size, false, &dib)) return nullptr;
-    int slot = newGdiSlot(Kind::Bitmap);
-    if (slot < 0) return nullptr;
-    GdiObject& bitmap = state().gdi[slot];
-    bitmap.pixels = dibPixels(dib, dib.rows, dib.stride, dib.bits, dib.table, dib.tableCount);
-    bitmap.width = dib.width;
-    bitmap.height = dib.height;
-    return gdiHandle<HBITMAP>(Kind::Bitmap, slot);
+    return newBitmap(dib.width, dib.height, dibPixels(dib));
 }
 
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
-    if (!instance || !IS_INTRESOURCE(name)) return nullptr;
-    uint16_t id = static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
-    const ResourceEntry* group = findEntry(instance, 14, nullptr, id);
+    const ResourceEntry* group = findEntry(instance, RT_GROUP_ICON, name);
     if (!group || !group->data || group->size < 6) return nullptr;
     const uint8_t* g = group->data;
     if (readU16(g) != 0 || readU16(g + 2) != 1) return nullptr;
@@ -441,11 +413,13 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     while (best < count && g[6 + best * 14] != 32)
         ++best;
     if (best == count) best = 0;
-    const ResourceEntry* image = findEntry(instance, 3, nullptr, readU16(g + 6 + best * 14 + 12));
+    const ResourceEntry* image =
+        findEntry(instance, RT_ICON, MAKEINTRESOURCEW(readU16(g + 6 + best * 14 + 12)));
     DibLayout dib;
     if (!image || !dibLayout(image->data, image->size, true, &dib)) return nullptr;
     State& s = state();
     // Loaded icons are shared, as on the device: the same icon of the same instance is one handle.
+    const uint16_t id = resourceId(name);
     int slot = 0;
     while (slot < MaxIcons &&
            !(s.icons[slot].used && s.icons[slot].instance == instance && s.icons[slot].resourceId == id))
@@ -458,12 +432,12 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
         icon.resourceId = id;
         icon.width = dib.width;
         icon.height = dib.height;
-        icon.colour = dibPixels(dib, dib.rows, dib.stride, dib.bits, dib.table, dib.tableCount);
-        const uint8_t* maskRows =
-            dib.rows + static_cast<size_t>(dib.stride) * static_cast<size_t>(dib.height);
-        icon.mask =
-            dibPixels(dib, maskRows, ((static_cast<uint32_t>(dib.width) + 31) / 32) * 4, 1, MaskTable, 2);
+        icon.colour = dibPixels(dib);
+        // The mask's rows follow the colours', one bit a pixel.
+        const size_t maskOffset = static_cast<size_t>(dib.stride) * static_cast<size_t>(dib.height);
+        const uint32_t maskStride = (static_cast<uint32_t>(dib.width) + 31) / 32 * 4;
+        const DibLayout mask{dib.width, dib.height, true, 1, MaskTable, 2, dib.rows + maskOffset, maskStride};
+        icon.mask = dibPixels(mask);
     }
-    return makeHandle<HICON>(Kind::Icon, static_cast<uint32_t>(slot), s.icons[slot].generation);
+    return slotHandle<HICON>(Kind::Icon, s.icons, slot);
 }
-

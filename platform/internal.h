@@ -55,6 +55,11 @@ inline bool sameName(const WCHAR* a, const WCHAR* b) {
     return false;
 }
 
+// The number of a resource named by number (MAKEINTRESOURCEW).
+inline uint16_t resourceId(LPCWSTR name) {
+    return static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
+}
+
 inline bool inside(const RECT& r, int64_t x, int64_t y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
@@ -90,6 +95,12 @@ struct Canvas {
     bool screen = false;  // drawing here changes the display
 };
 
+// What every table of handle objects keeps in a slot: whether it is taken, and its generation.
+struct Slot {
+    bool used = false;
+    uint16_t generation = 0;
+};
+
 // A handle is (kind, slot, generation) packed into a pointer-sized value whose low bits are zero
 // (four of them, two with 32-bit pointers), so a stale or foreign handle is recognised instead of
 // being followed. A slot's generation moves on each time it is taken, and is never 0. A slot past
@@ -113,6 +124,12 @@ int liveSlot(const void* handle, Kind kind, const T (&objects)[N]) {
     const int slot = handleSlot(handle, kind, &generation);
     if (slot < 0 || slot >= static_cast<int>(N)) return -1;
     return objects[slot].used && objects[slot].generation == generation ? slot : -1;
+}
+
+// The handle of an object in a table, of the object's generation.
+template <typename H, typename T, size_t N>
+H slotHandle(Kind kind, const T (&objects)[N], int slot) {
+    return makeHandle<H>(kind, static_cast<uint32_t>(slot), objects[slot].generation);
 }
 
 // Takes the first free slot from `first` on: emptied, in use, of a new generation; or -1.
@@ -169,9 +186,7 @@ constexpr int StockBrushes = 5;   // slots 0 to 4: GetStockObject 0 to 4
 constexpr int DefaultBitmap = 5;  // slot 5: the 1 x 1 bitmap of a new memory context
 constexpr int FirstFreeGdiSlot = 6;
 
-struct GdiObject {
-    bool used = false;
-    uint16_t generation = 0;
+struct GdiObject : Slot {
     Kind kind = Kind::None;
     bool stock = false;
     // Bitmap.
@@ -182,17 +197,13 @@ struct GdiObject {
     uint32_t colour = 0;
 };
 
-struct DcObject {
-    bool used = false;
-    uint16_t generation = 0;
+struct DcObject : Slot {
     int window = -1;  // window slot for a window's context, -1 for a memory context
     int bitmap = DefaultBitmap;
     int brush = WHITE_BRUSH;
 };
 
-struct Icon {
-    bool used = false;
-    uint16_t generation = 0;
+struct Icon : Slot {
     HINSTANCE instance = nullptr;  // where it was loaded from: an icon loads once and is shared
     uint16_t resourceId = 0;
     int width = 0, height = 0;
@@ -222,9 +233,7 @@ struct WindowClass {
     WNDCLASSW info{};
 };
 
-struct Window {
-    bool used = false;
-    uint16_t generation = 0;
+struct Window : Slot {
     WindowKind kind = WindowKind::App;
     int windowClass = -1;
     WNDPROC proc = nullptr;
@@ -255,9 +264,7 @@ struct MenuItem {
     int submenu = -1;
 };
 
-struct Menu {
-    bool used = false;
-    uint16_t generation = 0;
+struct Menu : Slot {
     int count = 0;
     MenuItem items[MaxMenuItems];
 };
@@ -364,7 +371,8 @@ void releaseWindowDc(int window);
 void drawIcon(const Canvas& canvas, int x, int y, int icon);
 
 // Resources (resources.cpp).
-const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* typeName, uint16_t id);
+// The resource of this type (a number, or a name such as u"WAVE") and number; none for a named one.
+const ResourceEntry* findEntry(HINSTANCE instance, LPCWSTR type, LPCWSTR name);
 const ResourceEntry* entryContaining(HINSTANCE instance, const void* data);
 
 // Text in the shell's font (font.cpp).
@@ -380,7 +388,6 @@ int wideLength(const WCHAR* text, int max);
 HWND windowHandle(int slot);
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void beginPass(PassKind kind);
-bool takePosted(MSG* msg);
 // Takes one raw input event. A pen event moves the pen's last place; a quit request and a restore
 // are carried out here (WM_CLOSE for the active window, repaints) and still given to the caller.
 bool popInput(HostEvent* event);
@@ -389,25 +396,25 @@ int topWindow();  // the active top-level application window slot, or -1
 int createWindowSlot(WindowKind kind);
 void resizeLayer(Window& window, int width, int height);
 bool dispatchPaint();       // sends one pending WM_PAINT; true if one was sent
-int menuBarOf(int window);  // menu bar window slot owned by this window, or -1
+int menuBarOf(int window);  // menu bar window slot owned by this window (none for -1), or -1
 // Copies a window's client layer onto the display at its place.
 void showLayer(const Window& w, const Canvas& display);
 
 // A modal loop (the popup menu's, a dialog's), pass after pass while open() holds: each pass
 // dispatches one posted message, else hands one raw input event to input(), else sends one
-// pending paint. A posted quit ends the loop through quit().
-template <typename Open, typename Input, typename Quit>
-void modalLoop(PassKind kind, Open open, Input input, Quit quit) {
+// pending paint. A posted quit ends the loop: input() has it as the host's quit request.
+template <typename Open, typename Input>
+void modalLoop(PassKind kind, Open open, Input input) {
     while (open()) {
         beginPass(kind);
         if (!open()) break;
         if (state().quitPosted) {
-            quit();
+            input(HostEvent{HostEventKind::Quit, 0, 0, 0});
             break;
         }
         MSG msg;
         HostEvent event;
-        if (takePosted(&msg)) {
+        if (state().queue.pop(&msg)) {
             DispatchMessageW(&msg);
         } else if (popInput(&event)) {
             input(event);
@@ -425,7 +432,7 @@ void composeShell(const Canvas& display);
 void dialogDestroyed(int slot);
 void composeDialog(const Canvas& display, int index);
 int gdiSlot(const void* handle, Kind kind);  // the slot of a live drawing object of that kind, or -1
-int commandItem(const Menu& menu, UINT id);   // the index of the menu's item with this command, or -1
-bool okRect(int index, RECT* rect);  // the "ok" button of dialog level `index`, in the navigation bar
+int commandItem(const Menu& menu, UINT id);  // the index of the menu's item with this command, or -1
+bool okRect(int index, RECT* rect);          // the "ok" button of dialog level `index`, in the navigation bar
 
 }  // namespace plat

@@ -25,14 +25,12 @@ int platformWritePng(const char* path, const uint32_t* pixels, int width, int he
     std::FILE* file = platformCreateFile(path);  // errno says why not
     if (!file) return 0;
     errno = 0;
-    bool written = png_image_write_to_stdio(&image, file, 0, rgbBytes.data(), 0, nullptr) != 0;
+    const bool encoded = png_image_write_to_stdio(&image, file, 0, rgbBytes.data(), 0, nullptr) != 0;
     int error = errno;
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written) return 1;
-    unlink(path);  // no half picture is left behind
+    const bool closed = std::fclose(file) == 0;
+    if (encoded && closed) return 1;
+    if (encoded) error = errno;  // why it did not close
+    unlink(path);                // no half picture is left behind
     errno = error;
     return 0;
 }

@@ -41,10 +41,6 @@ const ResourceEntry* entryOfHandle(const void* handle, Kind kind, int* instance)
     return &catalogue->entries[index];
 }
 
-uint16_t resourceId(LPCWSTR name) {
-    return static_cast<uint16_t>(reinterpret_cast<ULONG_PTR>(name));
-}
-
 // A RIFF wave file of uncompressed PCM, mono or stereo, 8 or 16 bits.
 bool parseWave(const uint8_t* data, uint32_t size, WaveSound* wave) {
     if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
@@ -77,13 +73,14 @@ bool parseWave(const uint8_t* data, uint32_t size, WaveSound* wave) {
 
 }  // namespace
 
-const ResourceEntry* findEntry(HINSTANCE instance, uint16_t type, const WCHAR* typeName, uint16_t id) {
+const ResourceEntry* findEntry(HINSTANCE instance, LPCWSTR type, LPCWSTR name) {
     const ResourceCatalogue* catalogue = catalogueOf(instance);
-    for (uint32_t i = 0; catalogue && i < catalogue->count; ++i) {
+    if (!catalogue || !type || !IS_INTRESOURCE(name)) return nullptr;
+    for (uint32_t i = 0; i < catalogue->count; ++i) {
         const ResourceEntry& entry = catalogue->entries[i];
-        if (entry.id != id) continue;
-        bool typeMatches = typeName ? (entry.typeName && sameName(entry.typeName, typeName))
-                                    : (!entry.typeName && entry.type == type);
+        if (entry.id != resourceId(name)) continue;
+        bool typeMatches = IS_INTRESOURCE(type) ? (!entry.typeName && entry.type == resourceId(type))
+                                                : (entry.typeName && sameName(entry.typeName, type));
         if (typeMatches) return &entry;
     }
     return nullptr;
@@ -106,23 +103,20 @@ using namespace plat;
 
 HINSTANCE instanceFromCatalogue(const ResourceCatalogue* catalogue) {
     if (!catalogue) return nullptr;
-    State& s = state();
-    int free = -1;
-    for (int i = 0; i < MaxInstances; ++i) {
-        if (s.instances[i] == catalogue)
-            return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(i), 1);
-        if (!s.instances[i] && free < 0) free = i;
-    }
-    if (free < 0) return nullptr;
-    s.instances[free] = catalogue;
-    return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(free), 1);
+    const ResourceCatalogue** begin = state().instances;
+    const ResourceCatalogue** end = begin + MaxInstances;
+    const ResourceCatalogue** slot = std::find(begin, end, catalogue);
+    if (slot == end) slot = std::find(begin, end, nullptr);  // a free slot
+    if (slot == end) return nullptr;
+    *slot = catalogue;
+    return makeHandle<HINSTANCE>(Kind::Instance, static_cast<uint32_t>(slot - begin), 1);
 }
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
     if (!buffer || bufferMax <= 0) return 0;
     buffer[0] = 0;
     if (id > 0xFFFF) return 0;
-    const ResourceEntry* block = findEntry(instance, 6, nullptr, static_cast<uint16_t>(id / 16 + 1));
+    const ResourceEntry* block = findEntry(instance, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1));
     if (!block || !block->data) return 0;
     // Sixteen strings, each a 16-bit length then that many 16-bit characters.
     Reader r{block->data, block->size};
@@ -138,8 +132,7 @@ int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
 }
 
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
-    if (!IS_INTRESOURCE(name)) return nullptr;
-    const ResourceEntry* entry = findEntry(instance, 9, nullptr, resourceId(name));
+    const ResourceEntry* entry = findEntry(instance, RT_ACCELERATOR, name);
     if (!entry || !entry->data || entry->size < 8 || entry->size % 8 != 0) return nullptr;
     return entryHandle<HACCEL>(Kind::Accel, instance, entry);
 }
@@ -163,10 +156,7 @@ int TranslateAcceleratorW(HWND window, HACCEL table, LPMSG msg) {
 }
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
-    if (!IS_INTRESOURCE(name) || !type) return nullptr;
-    const ResourceEntry* entry = IS_INTRESOURCE(type)
-                                     ? findEntry(module, resourceId(type), nullptr, resourceId(name))
-                                     : findEntry(module, 0, type, resourceId(name));
+    const ResourceEntry* entry = findEntry(module, type, name);
     return entry ? entryHandle<HRSRC>(Kind::Resource, module, entry) : nullptr;
 }
 
@@ -181,7 +171,7 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {
     const bool loop = (flags & SND_LOOP) != 0;
     const bool asked = sound && IS_INTRESOURCE(sound) && (flags & SND_RESOURCE) == SND_RESOURCE &&
                        (!loop || (flags & SND_ASYNC));  // a loop plays asynchronously
-    const ResourceEntry* entry = asked ? findEntry(module, 0, u"WAVE", resourceId(sound)) : nullptr;
+    const ResourceEntry* entry = asked ? findEntry(module, u"WAVE", sound) : nullptr;
     WaveSound wave{};
     wave.id = resourceId(sound);
     const bool found = entry && parseWave(entry->data, entry->size, &wave);

@@ -2,7 +2,6 @@
 // menu (a modal loop of its own), and the composition of both over the windows.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/internal.h"
 
@@ -38,36 +37,32 @@ void freeMenu(int slot) {
 bool parseMenuItems(Reader& r, int slot, int depth) {
     State& s = state();
     for (;;) {
-        UINT flags = r.u16();
-        UINT id = (flags & MF_POPUP) ? 0 : r.u16();
-        WCHAR text[MaxItemText] = {};
-        r.string(text, MaxItemText, static_cast<WCHAR>(r.u16()));
+        const UINT flags = r.u16();
+        MenuItem item;
+        item.id = (flags & MF_POPUP) ? 0 : r.u16();
+        r.string(item.text, MaxItemText, static_cast<WCHAR>(r.u16()));
         if (!r.ok || depth > MaxMenuDepth) return false;
-        int submenu = -1;
         if (flags & MF_POPUP) {
-            submenu = takeSlot(s.menus);
-            if (submenu < 0 || !parseMenuItems(r, submenu, depth + 1)) {
-                freeMenu(submenu);
+            item.submenu = takeSlot(s.menus);
+            if (item.submenu < 0 || !parseMenuItems(r, item.submenu, depth + 1)) {
+                freeMenu(item.submenu);
                 return false;
             }
         }
+        item.flags = flags & ~MF_END;
+        if (!(flags & MF_POPUP) && item.id == 0 && item.text[0] == 0) item.flags |= MF_SEPARATOR;
         Menu& menu = s.menus[slot];
         if (menu.count < MaxMenuItems) {
-            MenuItem& item = menu.items[menu.count++];
-            item.flags = flags & ~MF_END;
-            if (!(flags & MF_POPUP) && id == 0 && text[0] == 0) item.flags |= MF_SEPARATOR;
-            item.id = id;
-            std::memcpy(item.text, text, sizeof text);
-            item.submenu = submenu;
+            menu.items[menu.count++] = item;
         } else {
-            freeMenu(submenu);
+            freeMenu(item.submenu);
         }
         if (flags & MF_END) return true;
     }
 }
 
 int loadMenu(HINSTANCE instance, uint16_t id) {
-    const ResourceEntry* entry = findEntry(instance, 4, nullptr, id);
+    const ResourceEntry* entry = findEntry(instance, RT_MENU, MAKEINTRESOURCEW(id));
     if (!entry || !entry->data || entry->size < 4 || readU16(entry->data) != 0) return -1;
     Reader r{entry->data, entry->size, 4u + readU16(entry->data + 2)};
     int slot = takeSlot(state().menus);
@@ -77,7 +72,6 @@ int loadMenu(HINSTANCE instance, uint16_t id) {
     }
     return slot;
 }
-
 
 bool selectable(const MenuItem& item) {
     return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED | MF_POPUP));
@@ -217,7 +211,7 @@ void runPopup(int bar, int button, bool byKey) {
     clearCapture();
     touchDisplay();
     modalLoop(
-        PassKind::Menu, [&] { return p.open; }, popupInput, closePopup);
+        PassKind::Menu, [&] { return p.open; }, popupInput);
 }
 
 // Draws a picture given as rows of characters, top-left at (x, y): '.' is left alone, any other
@@ -288,10 +282,10 @@ void navBackground(const Canvas& c) {
     constexpr int Rows = NavBarHeight;
     for (int y = 0; y < Rows; ++y) {
         int t = y * 255 / (Rows - 1);
-        uint32_t r = static_cast<uint32_t>((58 * (255 - t) + 10 * t) / 255);
-        uint32_t g = static_cast<uint32_t>((98 * (255 - t) + 36 * t) / 255);
-        uint32_t b = static_cast<uint32_t>((196 * (255 - t) + 106 * t) / 255);
-        fillPixels(c, 0, y, DisplayWidth, y + 1, rgb(r, g, b));
+        auto mix = [t](int top, int bottom) {
+            return static_cast<uint32_t>((top * (255 - t) + bottom * t) / 255);
+        };
+        fillPixels(c, 0, y, DisplayWidth, y + 1, rgb(mix(58, 10), mix(98, 36), mix(196, 106)));
     }
     fillPixels(c, 0, Rows - 1, DisplayWidth, Rows, Black);
 }
@@ -356,7 +350,6 @@ void drawNavBar(const Canvas& c) {
 
 }  // namespace
 
-// The index of the menu's item with this command, or -1.
 int commandItem(const Menu& menu, UINT id) {
     for (int i = 0; i < menu.count; ++i) {
         if (!(menu.items[i].flags & (MF_POPUP | MF_SEPARATOR)) && menu.items[i].id == id) return i;
@@ -368,8 +361,7 @@ void resetShell() {
     State& s = state();
     emptySlots(s.menus);
     s.popup = PopupState{};
-    for (auto& d : s.dialogs)
-        d = DialogState{};
+    std::fill(std::begin(s.dialogs), std::end(s.dialogs), DialogState{});
     s.dialogDepth = 0;
 }
 
@@ -378,8 +370,7 @@ LRESULT menuBarProc(int slot, UINT message, LPARAM lParam) {
     if (message == SHCMBM_GETSUBMENU) {
         for (const MenuBarButton& button : w.buttons) {
             if (button.command != LOWORD(static_cast<DWORD_PTR>(lParam)) || button.submenu < 0) continue;
-            const Menu& menu = state().menus[button.submenu];
-            return reinterpret_cast<LRESULT>(makeHandle<HMENU>(Kind::Menu, button.submenu, menu.generation));
+            return reinterpret_cast<LRESULT>(slotHandle<HMENU>(Kind::Menu, state().menus, button.submenu));
         }
     } else if (message == WM_LBUTTONDOWN) {
         // A button opens its popup menu.
@@ -389,11 +380,10 @@ LRESULT menuBarProc(int slot, UINT message, LPARAM lParam) {
         }
     } else if (message == WM_SYSKEYDOWN) {
         // A key opens the first button's menu.
-        for (int b = 0; b < w.buttonCount; ++b) {
-            if (w.buttons[b].submenu < 0) continue;
-            runPopup(slot, b, true);
-            break;
-        }
+        int b = 0;
+        while (b < w.buttonCount && w.buttons[b].submenu < 0)
+            ++b;
+        if (b < w.buttonCount) runPopup(slot, b, true);
     }
     return 0;
 }
@@ -406,8 +396,7 @@ void destroyMenuBar(int slot) {
 
 void composeShell(const Canvas& display) {
     State& s = state();
-    int top = topWindow();
-    int bar = top >= 0 ? menuBarOf(top) : -1;
+    int bar = menuBarOf(topWindow());
     if (bar >= 0 && s.windows[bar].visible) drawMenuBar(display, bar);
     for (int i = 0; i < s.dialogDepth; ++i)
         composeDialog(display, i);
@@ -426,8 +415,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     if (parent < 0 || s.windows[parent].kind != WindowKind::App) return FALSE;
     // The record: the menu's id, the number of buttons, then 14 bytes a button (image, command,
     // state, style, label string, unused, popup index in the menu).
-    const ResourceEntry* record =
-        findEntry(info->hInstRes, 10, nullptr, static_cast<uint16_t>(info->nToolBarId));
+    const ResourceEntry* record = findEntry(info->hInstRes, RT_RCDATA, MAKEINTRESOURCEW(info->nToolBarId));
     if (!record || !record->data || record->size < 4) return FALSE;
     const uint8_t* d = record->data;
     uint32_t count = readU16(d + 2);
@@ -478,4 +466,3 @@ DWORD CheckMenuItem(HMENU handle, UINT item, UINT check) {
 BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, PSHACTIVATEINFO) {
     return TRUE;
 }
-

@@ -22,11 +22,7 @@ int findClass(const WCHAR* name) {
 
 void removeFromZ(int slot) {
     State& s = state();
-    int n = 0;
-    for (int i = 0; i < s.zCount; ++i) {
-        if (s.zOrder[i] != slot) s.zOrder[n++] = s.zOrder[i];
-    }
-    s.zCount = n;
+    s.zCount = static_cast<int>(std::remove(s.zOrder, s.zOrder + s.zCount, slot) - s.zOrder);
 }
 
 // The topmost application window that passes the test, or -1.
@@ -51,8 +47,7 @@ void routeMainInput(const HostEvent& event) {
         case HostEventKind::PenDown: {
             s.captureWindow = -1;
             if (event.y >= 0 && event.y < NavBarHeight) return;  // the navigation bar takes it
-            int top = topWindow();
-            int target = top >= 0 ? menuBarOf(top) : -1;  // the menu bar is above every window
+            int target = menuBarOf(topWindow());                 // the menu bar is above every window
             if (target < 0 || !s.windows[target].visible ||
                 !inside(s.windows[target].rect, event.x, event.y)) {
                 target = topmost([&event](const Window& w) {
@@ -68,19 +63,16 @@ void routeMainInput(const HostEvent& event) {
         case HostEventKind::PenMove:
         case HostEventKind::PenUp: {
             bool up = event.kind == HostEventKind::PenUp;
-            if (s.captureWindow >= 0 && s.windows[s.captureWindow].used) {
-                int target = s.captureWindow;
+            if (const int target = s.captureWindow; target >= 0 && s.windows[target].used)
                 postMessage(windowHandle(target), up ? WM_LBUTTONUP : WM_MOUSEMOVE, up ? 0 : MK_LBUTTON,
                             clientPoint(target, event.x, event.y));
-            }
             if (up) clearCapture();
             return;
         }
-        case HostEventKind::Command: {
-            int top = topWindow();
-            if (top >= 0) postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
+        case HostEventKind::Command:
+            if (int top = topWindow(); top >= 0)
+                postMessage(windowHandle(top), WM_COMMAND, MAKEWPARAM(event.command, 0), 0);
             return;
-        }
         case HostEventKind::KeyDown:
         case HostEventKind::KeyUp: {
             // Keys go to the active window; F10 is a system key, as it opens the menu.
@@ -108,26 +100,23 @@ void place(Window& w, int x, int y, int width, int height) {
     resizeLayer(w, width, height);
 }
 
+// The live window a handle names, or null.
+Window* windowOf(HWND handle) {
+    const int slot = windowSlot(handle);
+    return slot < 0 ? nullptr : &state().windows[slot];
+}
+
 }  // namespace
 
 HWND windowHandle(int slot) {
     if (slot < 0 || slot >= MaxWindows) return nullptr;
-    return makeHandle<HWND>(Kind::Window, static_cast<uint32_t>(slot), state().windows[slot].generation);
+    return slotHandle<HWND>(Kind::Window, state().windows, slot);
 }
 
 int createWindowSlot(WindowKind kind) {
     int slot = takeSlot(state().windows);
     if (slot >= 0) state().windows[slot].kind = kind;
     return slot;
-}
-
-void freeWindowSlot(int slot) {
-    State& s = state();
-    releaseWindowDc(slot);
-    removeFromZ(slot);
-    if (s.captureWindow == slot) clearCapture();
-    freeSlot(s.windows[slot]);
-    touchDisplay();
 }
 
 void resizeLayer(Window& w, int width, int height) {
@@ -147,10 +136,6 @@ void resizeLayer(Window& w, int width, int height) {
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     State& s = state();
     return s.queue.push(MSG{window, message, wParam, lParam, GetTickCount(), s.lastPen});
-}
-
-bool takePosted(MSG* msg) {
-    return state().queue.pop(msg);
 }
 
 void clearCapture() {
@@ -186,23 +171,19 @@ bool dispatchPaint() {
 using namespace plat;
 
 ATOM RegisterClassW(const WNDCLASSW* windowClass) {
-    if (!windowClass || !windowClass->lpfnWndProc || !windowClass->lpszClassName ||
-        IS_INTRESOURCE(windowClass->lpszClassName) || !windowClass->lpszClassName[0]) {
-        return 0;
-    }
-    if (findClass(windowClass->lpszClassName) >= 0) return 0;
-    State& s = state();
-    for (int i = 0; i < MaxClasses; ++i) {
-        WindowClass& c = s.classes[i];
-        if (c.used) continue;
-        c.used = true;
-        copyName(c.name, windowClass->lpszClassName, MaxTitle);
-        c.info = *windowClass;
-        c.info.lpszClassName = c.name;
-        c.info.lpszMenuName = nullptr;
-        return static_cast<ATOM>(0xC000 + i);
-    }
-    return 0;
+    const WCHAR* name = windowClass ? windowClass->lpszClassName : nullptr;
+    if (!windowClass || !windowClass->lpfnWndProc || !name || IS_INTRESOURCE(name) || !name[0]) return 0;
+    if (findClass(name) >= 0) return 0;
+    WindowClass* const classes = state().classes;
+    WindowClass* c =
+        std::find_if(classes, classes + MaxClasses, [](const WindowClass& k) { return !k.used; });
+    if (c == classes + MaxClasses) return 0;
+    c->used = true;
+    copyName(c->name, name, MaxTitle);
+    c->info = *windowClass;
+    c->info.lpszClassName = c->name;
+    c->info.lpszMenuName = nullptr;
+    return static_cast<ATOM>(0xC000 + (c - classes));
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -220,15 +201,9 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
     w.parent = parent ? windowSlot(parent) : -1;
     copyName(w.title, windowName && !IS_INTRESOURCE(windowName) ? windowName : u"", MaxTitle);
     // A default place is below the navigation bar, filling the rest of the screen.
-    if (x == CW_USEDEFAULT) {
-        x = 0;
-        y = NavBarHeight;
-    }
-    if (width == CW_USEDEFAULT) {
-        width = DisplayWidth;
-        height = DisplayHeight - NavBarHeight;
-    }
-    place(w, x, y, width, height);
+    const bool defaultPlace = x == CW_USEDEFAULT, defaultSize = width == CW_USEDEFAULT;
+    place(w, defaultPlace ? 0 : x, defaultPlace ? NavBarHeight : y, defaultSize ? DisplayWidth : width,
+          defaultSize ? DisplayHeight - NavBarHeight : height);
     w.visible = (style & WS_VISIBLE) != 0;
     w.needPaint = w.needErase = true;
     s.zOrder[s.zCount++] = slot;
@@ -248,24 +223,20 @@ BOOL DestroyWindow(HWND handle) {
     w.destroying = true;
     w.visible = false;
     touchDisplay();
-    switch (w.kind) {
-        case WindowKind::App:
-            w.proc(handle, WM_DESTROY, 0, 0);
-            break;
-        case WindowKind::MenuBar:
-            destroyMenuBar(slot);
-            break;
-        case WindowKind::Dialog:
-            dialogDestroyed(slot);
-            w.dialogProc(handle, WM_DESTROY, 0, 0);
-            break;
-    }
+    if (w.kind == WindowKind::MenuBar) destroyMenuBar(slot);
+    if (w.kind == WindowKind::Dialog) dialogDestroyed(slot);
+    SendMessageW(handle, WM_DESTROY, 0, 0);
     // Then the windows it owns: its menu bar, its dialogs.
     for (int i = 0; i < MaxWindows; ++i) {
         if (s.windows[i].used && !s.windows[i].destroying && s.windows[i].parent == slot)
             DestroyWindow(windowHandle(i));
     }
-    freeWindowSlot(slot);
+    // Then the window itself.
+    releaseWindowDc(slot);
+    removeFromZ(slot);
+    if (s.captureWindow == slot) clearCapture();
+    freeSlot(w);
+    touchDisplay();
     return TRUE;
 }
 
@@ -298,52 +269,45 @@ BOOL SetForegroundWindow(HWND handle) {
 }
 
 BOOL GetWindowRect(HWND handle, LPRECT rect) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !rect) return FALSE;
-    *rect = state().windows[slot].rect;
+    const Window* w = windowOf(handle);
+    if (!w || !rect) return FALSE;
+    *rect = w->rect;
     return TRUE;
 }
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !rect) return FALSE;
-    const Window& w = state().windows[slot];
-    *rect = RECT{0, 0, w.layerWidth, w.layerHeight};
+    const Window* w = windowOf(handle);
+    if (!w || !rect) return FALSE;
+    *rect = RECT{0, 0, w->layerWidth, w->layerHeight};
     return TRUE;
 }
 
 BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App) return FALSE;
-    int oldWidth = w.layerWidth, oldHeight = w.layerHeight;
-    place(w, x, y, width, height);
-    if (repaint || w.layerWidth > oldWidth || w.layerHeight > oldHeight) w.needPaint = w.needErase = true;
+    Window* w = windowOf(handle);
+    if (!w || w->kind != WindowKind::App) return FALSE;
+    int oldWidth = w->layerWidth, oldHeight = w->layerHeight;
+    place(*w, x, y, width, height);
+    if (repaint || w->layerWidth > oldWidth || w->layerHeight > oldHeight) w->needPaint = w->needErase = true;
     touchDisplay();
     return TRUE;
 }
 
 BOOL ShowWindow(HWND handle, int command) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    Window& w = state().windows[slot];
-    if (w.destroying) return FALSE;
-    BOOL wasVisible = w.visible ? TRUE : FALSE;
+    Window* w = windowOf(handle);
+    if (!w || w->destroying) return FALSE;
+    BOOL wasVisible = w->visible ? TRUE : FALSE;
     bool show = command != SW_HIDE && command != SW_MINIMIZE;
-    if (show && (!w.visible || command == SW_RESTORE)) w.needPaint = true;
-    w.visible = show;
+    if (show && (!w->visible || command == SW_RESTORE)) w->needPaint = true;
+    w->visible = show;
     touchDisplay();
     return wasVisible;
 }
 
 BOOL UpdateWindow(HWND handle) {
-    int slot = windowSlot(handle);
-    if (slot < 0) return FALSE;
-    const Window& w = state().windows[slot];
-    if (w.kind == WindowKind::App && w.visible && w.needPaint && !w.destroying) {
+    const Window* w = windowOf(handle);
+    if (!w) return FALSE;
+    if (w->kind == WindowKind::App && w->visible && w->needPaint && !w->destroying)
         SendMessageW(handle, WM_PAINT, 0, 0);
-    }
     return TRUE;
 }
 
@@ -352,7 +316,7 @@ BOOL PeekMessageW(LPMSG msg, HWND, UINT, UINT, UINT) {
     if (!msg) return FALSE;
     State& s = state();
     for (HostEvent event;;) {
-        if (takePosted(msg)) return TRUE;
+        if (s.queue.pop(msg)) return TRUE;
         if (s.quitPosted) {
             *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, GetTickCount(), s.lastPen};
             s.quitPosted = false;
@@ -397,34 +361,25 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM) {
     if (slot < 0) return 0;
     State& s = state();
     Window& w = s.windows[slot];
-    switch (message) {
-        case WM_CLOSE:
-            DestroyWindow(handle);
+    if (message == WM_CLOSE) {
+        DestroyWindow(handle);
+    } else if (message == WM_SYSKEYDOWN || message == WM_KEYDOWN) {
+        // F10 and the context-menu key open the window's menu bar menu.
+        if (int bar = menuBarOf(slot);
+            bar >= 0 && !s.controlHeld && wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS))
+            menuBarProc(bar, WM_SYSKEYDOWN, 0);
+    } else if (message == WM_ERASEBKGND) {
+        uint32_t colour = 0;
+        if (w.kind != WindowKind::App || !brushColour(s.classes[w.windowClass].info.hbrBackground, &colour))
             return 0;
-        case WM_SYSKEYDOWN:
-        case WM_KEYDOWN:
-            // F10 and the context-menu key open the window's menu bar menu.
-            if (int bar = menuBarOf(slot);
-                bar >= 0 && !s.controlHeld && wParam == (message == WM_SYSKEYDOWN ? VK_F10 : VK_APPS))
-                menuBarProc(bar, WM_SYSKEYDOWN, 0);
-            return 0;
-        case WM_ERASEBKGND: {
-            uint32_t colour = 0;
-            if (w.kind != WindowKind::App ||
-                !brushColour(s.classes[w.windowClass].info.hbrBackground, &colour))
-                return 0;
-            fillPixels(windowCanvas(slot), 0, 0, w.layerWidth, w.layerHeight, colour);
-            return 1;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            BeginPaint(handle, &paint);
-            EndPaint(handle, &paint);
-            return 0;
-        }
-        default:
-            return 0;
+        fillPixels(windowCanvas(slot), 0, 0, w.layerWidth, w.layerHeight, colour);
+        return 1;
+    } else if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(handle, &paint);
+        EndPaint(handle, &paint);
     }
+    return 0;
 }
 
 void PostQuitMessage(int exitCode) {
@@ -434,15 +389,13 @@ void PostQuitMessage(int exitCode) {
 }
 
 HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
-    int slot = windowSlot(handle);
-    if (slot < 0 || !paint) return nullptr;
-    Window& w = state().windows[slot];
-    if (w.kind != WindowKind::App) return nullptr;
+    Window* w = windowOf(handle);
+    if (!w || !paint || w->kind != WindowKind::App) return nullptr;
     HDC dc = GetDC(handle);
-    *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, w.layerWidth, w.layerHeight}};
-    w.needPaint = false;
-    if (w.needErase) {
-        w.needErase = false;
+    *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, w->layerWidth, w->layerHeight}};
+    w->needPaint = false;
+    if (w->needErase) {
+        w->needErase = false;
         paint->fErase = SendMessageW(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     }
     return dc;
@@ -451,4 +404,3 @@ HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
 BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
     return windowSlot(handle) >= 0 && paint ? TRUE : FALSE;
 }
-

@@ -37,19 +37,15 @@ constexpr BOOL TRUE = 1;
 // object passes to SelectObject and DeleteObject without a cast.
 using HGDIOBJ = void*;
 using HGLOBAL = void*;
-#define DORURURA_DECLARE_HANDLE(name) \
-    struct name##__;                  \
-    using name = name##__*
-DORURURA_DECLARE_HANDLE(HWND);
-DORURURA_DECLARE_HANDLE(HDC);
-DORURURA_DECLARE_HANDLE(HBITMAP);
-DORURURA_DECLARE_HANDLE(HBRUSH);
-DORURURA_DECLARE_HANDLE(HICON);
-DORURURA_DECLARE_HANDLE(HMENU);
-DORURURA_DECLARE_HANDLE(HINSTANCE);
-DORURURA_DECLARE_HANDLE(HRSRC);
-DORURURA_DECLARE_HANDLE(HACCEL);
-#undef DORURURA_DECLARE_HANDLE
+using HWND = struct HWND__*;
+using HDC = struct HDC__*;
+using HBITMAP = struct HBITMAP__*;
+using HBRUSH = struct HBRUSH__*;
+using HICON = struct HICON__*;
+using HMENU = struct HMENU__*;
+using HINSTANCE = struct HINSTANCE__*;
+using HRSRC = struct HRSRC__*;
+using HACCEL = struct HACCEL__*;
 using HMODULE = HINSTANCE;
 using HCURSOR = HICON;
 
