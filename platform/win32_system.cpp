@@ -306,8 +306,9 @@ void present(const uint32_t* display) {
 }
 
 void pump() {
+    // Asked every pass, even with nothing waiting: a thread that has not asked for a message in 5 s
+    // is one the system takes as not responding (and other copies then do not wait for an answer).
     MSG message;
-    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) return;  // cheaper than asking for a message
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -107,8 +107,11 @@ cp betting.png stopped.png
 spin mousedown 1 mousemove --sync $((X - 40)) $((Y + 2 * 252)) mouseup 1
 spin click 1
 
-# A second copy brings the first forward and leaves with 0; still one window.
-timeout 30 wine "$game" > second.log 2>&1 || fail "the second copy ended with $?"
+# A second copy brings the first forward and leaves with 0; still one window. The first has had no
+# input for over 5 s: a game that stopped asking for messages meanwhile would be one the system
+# takes as not responding, and the second copy would not wait for its answer.
+sleep 5.5
+timeout 30 wine "$game" > second.log 2>&1 || fail "the second copy ended with $?: $(cat second.log)"
 [[ $(xdotool search --onlyvisible --name '^dorurura$' | wc -l) -eq 1 ]] || fail "a second window appeared"
 kill -0 "$game_pid" || fail "the first copy is gone"
 
