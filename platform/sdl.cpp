@@ -1,7 +1,7 @@
-// The desktop backend on SDL2: the display scaled by a whole number with sharp pixels, the left
-// mouse button as the pen, waves through SDL audio, passes held to a steady rate, one running
-// copy per user; or a script's run shown at its own pace.
-#include "platform/desktop.h"
+// The desktop system on SDL2 (platform/desktop_system.h): the display scaled by a whole number
+// with sharp pixels, the left mouse button as the pen, waves through SDL audio, one running copy
+// per user.
+#include "platform/desktop_system.h"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless.h"
 #include "platform/single_copy.h"
 #include "platform/text.h"
 #include "platform/windows.h"
@@ -29,16 +28,11 @@ namespace {
 constexpr int MaxScale = 3;
 
 struct Sdl {
-    bool running = false;
-    bool replay = false;      // showing a script's run (platform/desktop.h)
-    bool closeAsked = false;  // the host asked the window to close
-    uint64_t replayDue = 0;   // replaying: when the last pass was due
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     SDL_Point windowed{};  // the window's size before it went fullscreen
     bool vsync = false;    // presenting waits for the screen
-    Pacer pacer;
     bool repaint = false;  // the window needs the display shown again
     // Sound, shared with the audio callback under the device lock.
     SDL_AudioDeviceID audio = 0;
@@ -50,9 +44,6 @@ struct Sdl {
     SingleCopy copy;
     char folder[1024] = {};
     char otherName[64] = {};
-    bool otherSilent = false;  // another copy holds the lock but did not answer
-    void (*notice)(const char* line) = nullptr;
-    bool noticeGiven = false;
 };
 
 Sdl sdl;
@@ -129,7 +120,7 @@ WPARAM virtualKey(SDL_Keycode key) {
 
 // A key for the program, with the state of Ctrl; none while replaying, nor one it does not take.
 void pushKey(const SDL_KeyboardEvent& key) {
-    const WPARAM vk = sdl.replay ? 0 : virtualKey(key.keysym.sym);
+    const WPARAM vk = desktopReplaying() ? 0 : virtualKey(key.keysym.sym);
     if (vk == 0) return;
     const auto kind = key.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp;
     const auto control = static_cast<int16_t>((key.keysym.mod & KMOD_CTRL) ? KeyControl : 0);
@@ -143,25 +134,25 @@ void pollEvents() {
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
             case SDL_QUIT:
-                sdl.closeAsked = true;
-                platformPushInput(HostEvent{HostEventKind::Quit, 0, 0, 0});
+                desktopCloseAsked();
                 break;
             case SDL_WINDOWEVENT:
-                if (event.window.event == SDL_WINDOWEVENT_RESTORED && !sdl.replay) {
+                if (event.window.event == SDL_WINDOWEVENT_RESTORED && !desktopReplaying()) {
                     platformPushInput(HostEvent{HostEventKind::Restore, 0, 0, 0});
                 }
                 sdl.repaint = true;
                 break;
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP:
-                if (event.button.button == SDL_BUTTON_LEFT && !sdl.replay) {
+                if (event.button.button == SDL_BUTTON_LEFT && !desktopReplaying()) {
                     const bool down = event.type == SDL_MOUSEBUTTONDOWN;
                     platformHostPen(down ? HostEventKind::PenDown : HostEventKind::PenUp, event.button.x,
                                     event.button.y);
                 }
                 break;
             case SDL_MOUSEMOTION:
-                if (!sdl.replay) platformHostPen(HostEventKind::PenMove, event.motion.x, event.motion.y);
+                if (!desktopReplaying())
+                    platformHostPen(HostEventKind::PenMove, event.motion.x, event.motion.y);
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
@@ -197,7 +188,8 @@ void pollEvents() {
     }
 }
 
-// Shows the display when it changed or the window needs it again; gives whether it did.
+// Shows the display when it changed or the window needs it again; gives whether presenting waited
+// for the screen.
 bool present(const uint32_t* display, bool changed) {
     if (!changed && !sdl.repaint) return false;
     if (changed && display)
@@ -207,7 +199,7 @@ bool present(const uint32_t* display, bool changed) {
     SDL_RenderClear(sdl.renderer);
     SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
     SDL_RenderPresent(sdl.renderer);
-    return true;
+    return sdl.vsync;
 }
 
 const PaceClock& paceClock() {
@@ -215,41 +207,19 @@ const PaceClock& paceClock() {
     return clock;
 }
 
-void beginPass(const uint32_t* display, bool changed) {
-    sdl.pacer.vsync = present(display, changed) && sdl.vsync;  // else the pacer's own schedule
-    pace(sdl.pacer, paceClock());
-    pollEvents();
+// Claims the lock (platform/desktop_system.h) in the user's private folder.
+int claim(const WCHAR* className, bool listen, char* why, size_t whySize) {
+    if (!sdl.folder[0] && !singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder, why, whySize)) return -1;
+    const std::string name = utf8FromUtf16(className);
+    const int claimed = sdl.copy.lockFd >= 0 ? 1 : singleCopyClaim(&sdl.copy, sdl.folder, name.c_str());
+    if (claimed < 0) std::snprintf(why, whySize, "cannot make the lock file");
+    if (claimed == 0) std::snprintf(sdl.otherName, sizeof sdl.otherName, "%s", name.c_str());
+    if (claimed == 1 && listen) singleCopyListen(&sdl.copy);
+    return claimed;
 }
 
-// Tells the program, once, that the single-copy rule cannot be kept.
-void cannotKeepOneCopy(const char* why) {
-    char line[600];
-    std::snprintf(line, sizeof line, "cannot keep to one running copy (%s); starting anyway", why);
-    if (sdl.notice && !sdl.noticeGiven) sdl.notice(line);
-    sdl.noticeGiven = true;
-}
-
-// Whether there is a private folder for the single-copy files.
-bool haveFolder() {
-    char problem[512];
-    if (!sdl.folder[0] && !singleCopyFolder(nullptr, sdl.folder, sizeof sdl.folder, problem, sizeof problem))
-        cannotKeepOneCopy(problem);
-    return sdl.folder[0] != 0;
-}
-
-bool findOtherCopy(const WCHAR* className, const WCHAR*) {
-    std::string name = utf8FromUtf16(className);
-    // Holding the lock, this process is the running copy.
-    if (!haveFolder() || sdl.copy.lockFd >= 0 || singleCopyClaim(&sdl.copy, sdl.folder, name.c_str()) != 0)
-        return false;
-    std::snprintf(sdl.otherName, sizeof sdl.otherName, "%s", name.c_str());
-    return true;
-}
-
-bool bringOtherCopyToFront() {
-    if (!sdl.otherName[0]) return false;
-    sdl.otherSilent = singleCopyRequestFront(sdl.folder, sdl.otherName, FrontPatienceMs) != 1;
-    return !sdl.otherSilent;
+bool askOtherForward() {
+    return sdl.otherName[0] && singleCopyRequestFront(sdl.folder, sdl.otherName, FrontPatienceMs) == 1;
 }
 
 void showWindow(const WCHAR* title) {
@@ -257,63 +227,9 @@ void showWindow(const WCHAR* title) {
     if (sdl.window) SDL_ShowWindow(sdl.window);
 }
 
-void windowCreated(const WCHAR* className, const WCHAR* title) {
-    showWindow(title);
-    if (!haveFolder()) return;
-    if (sdl.copy.lockFd < 0) {
-        const int claimed = singleCopyClaim(&sdl.copy, sdl.folder, utf8FromUtf16(className).c_str());
-        if (claimed != 1) {
-            cannotKeepOneCopy(claimed == 0 ? "another copy started at the same moment"
-                                           : "cannot make the lock file");
-            return;
-        }
-    }
-    singleCopyListen(&sdl.copy);
-}
-
 void reset() {
-    stopWave();
-    sdl.replayDue = 0;
     sdl.repaint = true;
 }
-
-const PlatformBackend Backend = {.showsDisplay = true, .tickCount = tickCount, .beginPass = beginPass,
-    .playWave = playWave, .stopWave = stopWave, .clockMinutes = localClockMinutes,
-    .findOtherCopy = findOtherCopy, .bringOtherCopyToFront = bringOtherCopyToFront,
-    .windowCreated = windowCreated, .reset = reset};
-
-// Showing a script's run: its clock and sound log are the headless backend's, which the script
-// moves; the window shows it at the script's pace and plays its sounds, takes no pen, and is not
-// the running copy.
-DWORD replayTickCount() {
-    return headlessBackend()->tickCount();
-}
-
-void replayBeginPass(const uint32_t* display, bool changed) {
-    present(display, changed);
-    const DWORD before = replayTickCount();
-    headlessBackend()->beginPass(nullptr, false);  // the script's step
-    paceReplay(sdl.replayDue, replayTickCount() - before, paceClock());
-    pollEvents();
-}
-
-void replayPlayWave(const WaveSound& wave, bool loop) {
-    headlessBackend()->playWave(wave, loop);
-    playWave(wave, loop);
-}
-
-void replayStopWave() {
-    headlessBackend()->stopWave();
-    stopWave();
-}
-
-void replayWindowCreated(const WCHAR*, const WCHAR* title) {
-    showWindow(title);
-}
-
-const PlatformBackend ReplayBackend = {.showsDisplay = true, .tickCount = replayTickCount,
-    .beginPass = replayBeginPass, .playWave = replayPlayWave, .stopWave = replayStopWave,
-    .clockMinutes = localClockMinutes, .windowCreated = replayWindowCreated, .reset = reset};
 
 int chooseScale(int requested) {
     if (requested > 0) return std::min(requested, 16);
@@ -361,13 +277,8 @@ void closeAll() {
     sdl = Sdl{};
 }
 
-}  // namespace
-
-bool platformStartDesktop(const DesktopOptions& options, char* error, size_t errorSize) {
-    if (error && errorSize > 0) error[0] = 0;
-    if (sdl.running) return true;
+bool open(const DesktopOptions& options, char* error, size_t errorSize) {
     sdl = Sdl{};
-    sdl.notice = options.notice;
     auto fail = [&](const char* what) {
         if (error && errorSize > 0) std::snprintf(error, errorSize, "%s: %s", what, SDL_GetError());
         closeAll();
@@ -415,7 +326,6 @@ bool platformStartDesktop(const DesktopOptions& options, char* error, size_t err
     sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                     DisplayWidth, DisplayHeight);
     if (!sdl.texture) return fail("cannot draw in the window");
-    sdl.pacer.period = SDL_GetPerformanceFrequency() / static_cast<Uint64>(passRate);
     // Audio libraries report a missing device on the standard error stream; without a device the
     // game is simply silent.
     if (quietly([] { return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; })) {
@@ -430,29 +340,13 @@ bool platformStartDesktop(const DesktopOptions& options, char* error, size_t err
         if (sdl.audio) SDL_PauseAudioDevice(sdl.audio, 0);
     }
     keepLibrariesForLeakReports();
-    sdl.running = true;
     sdl.repaint = true;
-    sdl.replay = options.replay;
-    platformUseBackend(sdl.replay ? &ReplayBackend : &Backend);
     return true;
 }
 
-bool platformDesktopClaimOneCopy(const WCHAR* className) {
-    if (sdl.replay || !findOtherCopy(className, nullptr)) return true;
-    bringOtherCopyToFront();
-    return false;
-}
+}  // namespace
 
-bool platformDesktopOtherCopySilent() {
-    return sdl.otherSilent;
-}
-
-void platformStopDesktop() {
-    if (!sdl.running) return;
-    if (platformBackend() == &Backend || platformBackend() == &ReplayBackend) platformUseBackend(nullptr);
-    closeAll();
-}
-
-bool platformDesktopCloseAsked() {
-    return sdl.closeAsked;
-}
+const DesktopSystem desktopSystem = {.open = open, .close = closeAll, .clock = paceClock,
+    .present = present, .poll = pollEvents, .show = showWindow, .tickCount = tickCount,
+    .playWave = playWave, .stopWave = stopWave, .claim = claim, .askOtherForward = askOtherForward,
+    .reset = reset};
