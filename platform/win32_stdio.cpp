@@ -23,7 +23,11 @@ std::FILE* platformCreateFile(const char* path) {
         return nullptr;
     }
     const int fd = _wopen(wide, _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {  // a folder is "Is a directory" here too, not "Permission denied"
+        const DWORD attributes = GetFileAttributesW(wide);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) errno = EISDIR;
+        return nullptr;
+    }
     // Emptied only once it is known to be a file on a disk.
     const bool disk = GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK;
     std::FILE* file = disk && _chsize(fd, 0) == 0 ? _fdopen(fd, "wb") : nullptr;
