@@ -13,9 +13,10 @@ trap 'rm -rf "$work"' EXIT
 drive=$WINEPREFIX/drive_c folder="C:\\Program Files\\Dorurura"
 uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dorurura'
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# Everything of the game's in the prefix: files and folders, then registry keys.
+# Everything of the game's in the prefix: files and folders (named below the drive, whose own path
+# may hold the name), then registry keys.
 traces() {
-    find "$drive" -ipath '*dorurura*' 2> /dev/null
+    (cd "$drive" && find . -ipath '*dorurura*' 2> /dev/null)
     wine reg query 'HKLM\Software' 2> /dev/null | grep -i dorurura
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2> /dev/null | grep -i dorurura
 }
@@ -34,9 +35,11 @@ done
 
 # The installed game, headless: a loan, a bet and a spin, as the native program plays them.
 printf 'until Idle\nmenu 40012\ntap 60 253\ntap 170 253\npasses 2\nuntil Idle\nstate\n' > "$work/spin.txt"
-(cd "$work" && wine "$folder\\dorurura.exe" --headless --script spin.txt > windows.out) || fail "the game ended with $?"
+(cd "$work" && wine "$folder\\dorurura.exe" --headless --script spin.txt > windows.out) ||
+    fail "the game ended with $?"
 (cd "$work" && "$native" --headless --script spin.txt > native.out)
-cmp -s "$work/windows.out" "$work/native.out" || fail "the installed game's spin differs: $(cat "$work/windows.out")"
+cmp -s "$work/windows.out" "$work/native.out" ||
+    fail "the installed game's spin differs: $(cat "$work/windows.out")"
 grep -q '"state":"Idle"' "$work/windows.out" || fail "no spin ended: $(cat "$work/windows.out")"
 
 wine "$folder\\Uninstall.exe" /S || fail "the uninstaller ended with $?"
