@@ -4,7 +4,8 @@
 #   compare_test.sh NATIVE-dorurura WINDOWS-dorurura.exe NATIVE-dorurura-par WINDOWS-dorurura-par.exe
 # Wine's prefix comes from WINEPREFIX (the build tree's); exit 77 when Wine is missing.
 set -uo pipefail
-native=$(readlink -f "$1") windows=$(readlink -f "$2") nativePar=$(readlink -f "$3") windowsPar=$(readlink -f "$4")
+native=$(readlink -f "$1") windows=$(readlink -f "$2")
+nativePar=$(readlink -f "$3") windowsPar=$(readlink -f "$4")
 command -v wine > /dev/null || { echo "no wine: skipped"; exit 77; }
 source=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d)
@@ -26,7 +27,7 @@ same() {
     local a=$work/$name/linux b=$work/$name/win file
     for file in code out ${streams:-err}; do
         cmp -s "$a/$file" "$b/$file" ||
-            { echo "FAIL $name: $file differs"; diff "$a/$file" "$b/$file" | head -5; failures=$((failures + 1)); }
+            { echo "FAIL $name: $file differs"; diff "$a/$file" "$b/$file" | head -5; ((++failures)); }
     done
     for file in "$a"/*.png; do
         [[ -e $file ]] || continue
@@ -63,7 +64,8 @@ same par-sheets "$nativePar" "$windowsPar"
 same par-trace "$nativePar" "$windowsPar" --trace --spins 2000 --machine 2 --seed 7
 same par-json "$nativePar" "$windowsPar" --format json --machine 1
 for threads in 1 2 5; do
-    streams=out same "par-simulate-$threads" "$nativePar" "$windowsPar" --simulate 300000 --seed 11 --threads $threads
+    streams=out same "par-simulate-$threads" "$nativePar" "$windowsPar" --simulate 300000 --seed 11 \
+        --threads $threads
 done
 streams=out same par-sessions "$nativePar" "$windowsPar" --simulate 2000 --bet 2 --machine 3
 same par-bad "$nativePar" "$windowsPar" --machine 9
